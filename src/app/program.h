@@ -1,0 +1,14 @@
+// program.h: start-up, one pass of the main loop, the event drain and shutdown.
+// main() runs them; tests and benchmarks drive run_frame directly.
+#pragma once
+
+void program_init();
+void program_cleanup();
+void event_update();
+
+// One pass of the main loop: events, moves, draws, flip, pacing, and the game-over screen
+// when the frame ended the game.
+void run_frame();
+
+// Frames until the quit flag is raised.
+void main_loop();
