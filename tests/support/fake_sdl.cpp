@@ -1,7 +1,10 @@
 // fake_sdl.cpp: test-owned replacements for the library's clock, delay and keyboard.
 #include "fake_sdl.h"
 
+#include <pthread.h>
+
 #include <cstring>
+#include <ctime>
 
 namespace fake_sdl {
 
@@ -11,6 +14,7 @@ uint64_t delayed_ms;
 uint32_t last_delay_ms;
 int delay_calls;
 Uint8 keys[SDLK_LAST];
+void (*after_delay)();
 
 void reset(uint32_t start) {
     ticks = start;
@@ -19,21 +23,48 @@ void reset(uint32_t start) {
     last_delay_ms = 0;
     delay_calls = 0;
     std::memset(keys, 0, sizeof keys);
+    after_delay = nullptr;
 }
 
 }  // namespace fake_sdl
 
+namespace {
+
+// SDL's own threads (the dummy audio driver paces itself with SDL_Delay) must neither move
+// nor be moved by the test's clock: only the thread that runs the game owns it.
+const pthread_t game_thread = pthread_self();
+
+bool on_game_thread() {
+    return pthread_equal(pthread_self(), game_thread) != 0;
+}
+
+void real_sleep(Uint32 ms) {
+    timespec span{time_t(ms / 1000), long(ms % 1000) * 1000000L};
+    nanosleep(&span, nullptr);
+}
+
+}  // namespace
+
 extern "C" Uint32 SDL_GetTicks(void) {
     Uint32 now = fake_sdl::ticks;
-    fake_sdl::ticks += fake_sdl::ticks_per_read;
+    if (on_game_thread()) {
+        fake_sdl::ticks += fake_sdl::ticks_per_read;
+    }
     return now;
 }
 
 extern "C" void SDL_Delay(Uint32 ms) {
+    if (!on_game_thread()) {
+        real_sleep(ms);
+        return;
+    }
     fake_sdl::ticks += ms;
     fake_sdl::delayed_ms += ms;
     fake_sdl::last_delay_ms = ms;
     ++fake_sdl::delay_calls;
+    if (fake_sdl::after_delay != nullptr) {
+        fake_sdl::after_delay();
+    }
 }
 
 extern "C" Uint8* SDL_GetKeyState(int* numkeys) {

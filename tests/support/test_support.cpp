@@ -46,8 +46,8 @@ std::string enter_scratch_dir() {
 }
 
 SDL_Surface* make_rgba(int w, int h, uint32_t rgba) {
-    SDL_Surface* s = SDL_CreateRGBSurface(0, w, h, 32, 0x000000FF, 0x0000FF00, 0x00FF0000,
-                                          0xFF000000);
+    SDL_Surface* s =
+        SDL_CreateRGBSurface(0, w, h, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             put_rgba(s, x, y, rgba);
@@ -75,8 +75,8 @@ uint32_t rgba_at(SDL_Surface* s, int x, int y) {
 }
 
 void put_rgba(SDL_Surface* s, int x, int y, uint32_t rgba) {
-    Uint32 pixel = SDL_MapRGBA(s->format, rgba >> 24, (rgba >> 16) & 0xFF, (rgba >> 8) & 0xFF,
-                               rgba & 0xFF);
+    Uint32 pixel =
+        SDL_MapRGBA(s->format, rgba >> 24, (rgba >> 16) & 0xFF, (rgba >> 8) & 0xFF, rgba & 0xFF);
     surface.set_pixel(s, x, y, pixel);
 }
 
