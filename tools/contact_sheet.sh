@@ -4,7 +4,8 @@
 # Usage: tools/contact_sheet.sh [GAME_FOLDER] [OUTPUT_PNG]   (defaults: build/game, contact_sheet.png)
 set -euo pipefail
 
-game=${1:-build/game}
+root=$(cd "$(dirname "$0")/.." && pwd)
+game=${1:-$root/build/game}
 out=${2:-contact_sheet.png}
 scale=${SCALE:-4}
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
@@ -59,14 +60,26 @@ convert -size 400x300 xc:black "${draws[@]}" \
   -fill '#00ff00' -draw 'rectangle 0,280 399,281' \
   -scale 200% "$work/field.png"
 
-# Each image scaled up on a tile at least 160 px wide, so the labels never overlap.
+# Each image scaled up on its own labelled tile, four tiles to a row.
+mkdir "$work/tiles"
+n=0
 for f in "$img"/*.png; do
+  name=$(basename "$f" .png)
   w=$(($(identify -format '%w' "$f") * scale))
   h=$(($(identify -format '%h' "$f") * scale))
+  # Narrow images get a wider tile, so their labels are not cut off.
   convert "$f" -scale "$((100 * scale))%" -background none -gravity center \
-    -extent "$((w > 160 ? w : 160))x$h" "$work/big_$(basename "$f" .png).png"
+    -extent "$((w > 150 ? w : 150))x$h" "$work/big.png"
+  montage -font "$font" -label "$name" "$work/big.png" -geometry +8+6 -background '#303040' \
+    -fill white "$work/tiles/$(printf '%02d' "$n").png"
+  n=$((n + 1))
 done
-montage -font "$font" -label "%t" "$work"/big_*.png -tile 4x -geometry +6+6 -background '#303040' \
-  -fill white "$work/sheets.png"
+rows=()
+tiles=("$work"/tiles/*.png)
+for ((i = 0; i < ${#tiles[@]}; i += 4)); do
+  convert "${tiles[@]:i:4}" -background '#303040' -gravity center +append "$work/row_$i.png"
+  rows+=("$work/row_$i.png")
+done
+convert "${rows[@]}" -background '#303040' -gravity center -append "$work/sheets.png"
 convert "$work/sheets.png" "$work/field.png" -background '#303040' -gravity center -append "$out"
 echo "contact sheet: $out"

@@ -10,8 +10,8 @@ using pattern = std::vector<std::string>;
 
 // One entry per pattern character; characters without an entry ('.') stay transparent.
 struct palette_entry {
-  char key;
-  rgba colour;
+    char key;
+    rgba colour;
 };
 using palette = std::vector<palette_entry>;
 

@@ -79,7 +79,6 @@ void fps_update() {
     }
     char caption[128];
     std::snprintf(caption, sizeof caption, "%s - %i/%i fps - %ims %ims %fms", "Vexlorn",
-                  fps_data.frames, target_rate, fps_data.min_ms, fps_data.slow_ms,
-                  fps_data.avg_ms);
+                  fps_data.frames, target_rate, fps_data.min_ms, fps_data.slow_ms, fps_data.avg_ms);
     SDL_WM_SetCaption(caption, nullptr);
 }

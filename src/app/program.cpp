@@ -80,11 +80,15 @@ void event_update() {
     }
 }
 
-void run_frame() {
-    event_update();
+void frame_work() {
     SDL_FillRect(sdl.screen, nullptr, 0);
     move_everything();
     draw_everything();
+}
+
+void run_frame() {
+    event_update();
+    frame_work();
     SDL_Flip(sdl.screen);
     if (fps.limit()) {
         fps_update();

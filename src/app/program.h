@@ -10,5 +10,9 @@ void event_update();
 // when the frame ended the game.
 void run_frame();
 
+// The part of a pass between the event drain and the flip: the clear, every move and every
+// draw. Benchmarks time it alone, without the flip and the pacing.
+void frame_work();
+
 // Frames until the quit flag is raised.
 void main_loop();

@@ -49,7 +49,7 @@ float speed_for(float alive_count) {
 void warn_shape_missing_once() {
     static bool warned = false;
     if (!warned) {
-        std::printf("WARNING: Fleet -> Unable to create the invaders' shape surface \n");
+        std::printf("WARNING: Fleet -> Unable to create the invaders' shape surface\n");
         warned = true;
     }
 }

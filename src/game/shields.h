@@ -21,7 +21,9 @@ public:
 extern class shields shields;
 
 // Where bunker i stands on the screen.
-inline int bunker_x(int i) { return 45 + 90 * i; }
+inline int bunker_x(int i) {
+    return 45 + 90 * i;
+}
 constexpr int bunker_y = 220;
 constexpr int ground_x = 0;
 constexpr int ground_y = 280;

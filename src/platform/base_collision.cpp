@@ -32,8 +32,7 @@ bool base_collision::bounding_box(SDL_Rect a, SDL_Rect b) {
     return true;
 }
 
-bool base_collision::bounding_box(SDL_Surface* a, int ax, int ay, SDL_Surface* b, int bx,
-                                  int by) {
+bool base_collision::bounding_box(SDL_Surface* a, int ax, int ay, SDL_Surface* b, int bx, int by) {
     // An image that failed to load touches nothing.
     if (a == nullptr || b == nullptr) {
         return false;

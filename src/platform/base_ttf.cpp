@@ -19,7 +19,9 @@ void base_ttf::init() {
     std::printf("DEBUG:  SDL_TTF Initialized sucessfully \n");
 }
 
-void base_ttf::cleanup() { TTF_Quit(); }
+void base_ttf::cleanup() {
+    TTF_Quit();
+}
 
 void base_ttf::load_font(TTF_Font** font, const char* path, int size) {
     *font = TTF_OpenFont(path, size);

@@ -35,9 +35,13 @@ void mixer_base::reserve_channels(int count) {
     std::printf("DEBUG:  Reserved %i of %i sound channels requested\n", reserved, count);
 }
 
-void mixer_base::cleanup() { Mix_CloseAudio(); }
+void mixer_base::cleanup() {
+    Mix_CloseAudio();
+}
 
-void mixer_base::sfx_play(Mix_Chunk* chunk, int channel) { sfx_loop(chunk, channel, 0); }
+void mixer_base::sfx_play(Mix_Chunk* chunk, int channel) {
+    sfx_loop(chunk, channel, 0);
+}
 
 void mixer_base::sfx_loop(Mix_Chunk* chunk, int channel, int loops) {
     if (sfx_volume <= 0) {

@@ -72,8 +72,9 @@ void sdl::resolution_add(int w, int h) {
 bool sdl::read_config() {
     std::ifstream in(settings_file_name);
     if (!in.is_open()) {
-        std::printf("ERROR:  SDL.ReadConfig -> Unable to Read From File: %s - Reverting to Defaults\n",
-                    settings_file_name);
+        std::printf(
+            "ERROR:  SDL.ReadConfig -> Unable to Read From File: %s - Reverting to Defaults\n",
+            settings_file_name);
         revert_defaults();
         return false;
     }

@@ -9,8 +9,8 @@
 class surface {
 public:
     void draw(SDL_Surface* src, SDL_Surface* dst, int x, int y);
-    void draw_partial(SDL_Surface* src, int w, int h, int src_x, int src_y, SDL_Surface* dst,
-                      int x, int y);
+    void draw_partial(SDL_Surface* src, int w, int h, int src_x, int src_y, SDL_Surface* dst, int x,
+                      int y);
     SDL_Surface* create_transparent(int w, int h);
     uint32_t get_pixel(SDL_Surface* s, int x, int y);
     void set_pixel(SDL_Surface* s, int x, int y, uint32_t pixel);

@@ -34,7 +34,9 @@ fail() {
 # Starts Xvfb on a free display (it picks the number itself) and exports DISPLAY.
 start_x() {
   local size=${1:-1024x768x24}
-  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  # -noreset: by default the server resets when its last client leaves, and a connection
+  # that arrives during the reset is dropped (our own probe below would cause one).
+  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [[ -s "$work/display" ]] && break
@@ -42,6 +44,8 @@ start_x() {
   done
   [[ -s "$work/display" ]] || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$work/display")"
+  # Never let SDL fall back to another driver when the X server is slow to answer.
+  export SDL_VIDEODRIVER=x11
   for _ in $(seq 50); do
     xdpyinfo >/dev/null 2>&1 && return 0
     sleep 0.1
@@ -76,7 +80,8 @@ find_window() {
     sleep 0.1
   done
   [[ -n "$window_id" ]] || fail "no Vexlorn window"
-  xdotool windowfocus --sync "$window_id" 2>/dev/null || xdotool windowfocus "$window_id"
+  # No window manager: --sync would wait for a focus change nobody announces.
+  xdotool windowfocus "$window_id"
 }
 
 caption() { xprop -id "$window_id" WM_NAME | sed -e 's/^WM_NAME(STRING) = "//' -e 's/"$//'; }

@@ -100,7 +100,14 @@ bool parse_script(const char* path, script& out) {
 }
 
 // A working folder of its own, seeing the staged assets, with the wanted window size.
-bool enter_work_dir(const std::string& asset_dir, int width, int height) {
+bool enter_work_dir(const std::string& asset_dir_given, int width, int height) {
+    // The links must work from the new folder, so they point at an absolute path.
+    char* absolute = realpath(asset_dir_given.c_str(), nullptr);
+    if (absolute == nullptr) {
+        return false;
+    }
+    std::string asset_dir = absolute;
+    std::free(absolute);
     char pattern[] = "/tmp/vexlorn-replay-XXXXXX";
     const char* dir = mkdtemp(pattern);
     if (dir == nullptr || chdir(dir) != 0) {

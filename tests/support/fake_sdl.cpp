@@ -3,6 +3,7 @@
 
 #include <pthread.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -33,6 +34,13 @@ namespace {
 // SDL's own threads (the dummy audio driver paces itself with SDL_Delay) must neither move
 // nor be moved by the test's clock: only the thread that runs the game owns it.
 const pthread_t game_thread = pthread_self();
+
+// Every test runs headless; set before any test can start SDL.
+[[maybe_unused]] const bool headless = [] {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return true;
+}();
 
 bool on_game_thread() {
     return pthread_equal(pthread_self(), game_thread) != 0;

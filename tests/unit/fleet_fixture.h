@@ -57,7 +57,9 @@ inline SDL_Surface* make_sheet() {
 }
 
 // The colour of a screen pixel without its alpha.
-inline uint32_t screen_rgb(int x, int y) { return test_support::rgba_at(sdl.screen, x, y) >> 8; }
+inline uint32_t screen_rgb(int x, int y) {
+    return test_support::rgba_at(sdl.screen, x, y) >> 8;
+}
 
 // A fresh formation on a w-pixel-wide dummy screen, the clock at `start`, the fixture sheet
 // and a 1 x 1 opaque shot mask (tests that need another shot shape replace it).
@@ -83,6 +85,8 @@ inline void kill_all() {
     invaders.alive_count = 0.0f;
 }
 
-inline uint8_t& cell(int c, int r) { return invaders.cell[c * fleet::rows + r]; }
+inline uint8_t& cell(int c, int r) {
+    return invaders.cell[c * fleet::rows + r];
+}
 
 }  // namespace fleet_fixture

@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# bench.sh: what a frame of the game costs, measured two ways, printed as one table.
+#
+#   scripts/bench.sh [BUILD_DIR]      (default: build-bench, configured Release at -O2)
+#
+# 1. frame_bench: one frame of the real loop (clear, moves, draws; no flip, no pacing) on
+#    SDL's dummy video driver, scene by scene, as CPU nanoseconds per frame (median of
+#    repetitions) and as a ratio to the floor at the same size: a frame that only clears the
+#    screen and blits 55 invader-sized sprites.
+# 2. The real binary in a private X server for BENCH_SECONDS (default 20) at 400 x 300 and
+#    1920 x 1080, beside bare_sdl (the same window set-up and limiter around a frame that
+#    only clears and flips; "bare+audio" also opens the sound device the way the game does):
+#    process CPU seconds per 1000 frames, the ratio to the bare program, peak resident memory,
+#    and the frames of every one-second window, read from the caption as the game sets it.
+#
+# Budget: scenes at most 1.5 x the floor at 400 x 300 and 1.2 x at 1920 x 1080; the game at
+# most 1.3 x the bare program's CPU per frame, under 32 MB, 60 frames in every window.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-bench}
+seconds=${BENCH_SECONDS:-20}
+repetitions=${BENCH_REPETITIONS:-5}
+sizes=(400x300 1920x1080)
+
+if [[ ! -f "$build/CMakeCache.txt" ]]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+    "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG" \
+    -DVEXLORN_BENCH=ON -DVEXLORN_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" -j"$(nproc)" --target vexlorn frame_bench bare_sdl >/dev/null
+
+game_dir=$build/game
+work=$(mktemp -d /tmp/vexlorn-bench-XXXXXX)
+xvfb_pid=""
+program_pid=""
+spy_pid=""
+
+cleanup() {
+  for pid in "$spy_pid" "$program_pid" "$xvfb_pid"; do
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null || true
+  done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# ---- 1. the frame benchmark ---------------------------------------------------------------
+
+# Prints "name cpu_ns" for every benchmark: the median of its repetitions, or its one run.
+frame_medians() {
+  "$build/bench/frame_bench" --screen="$1" --game-dir="$game_dir" \
+    --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+    --benchmark_format=csv 2>/dev/null |
+    awk -F, 'NR > 1 && $1 !~ /_(mean|stddev|cv)"$/ {
+      gsub(/"/, "", $1); sub(/_median$/, "", $1); print $1, $4 }'
+}
+
+frame_table() {
+  echo "Frame of the real loop, dummy video driver (CPU ns per frame, median of $repetitions)"
+  printf '%-12s %-10s %12s %12s %7s %7s  %s\n' scene size ns/frame floor ratio budget ok
+  for size in "${sizes[@]}"; do
+    local budget=1.5
+    [[ $size == 400x300 ]] || budget=1.2
+    frame_medians "$size" | awk -v size="$size" -v budget="$budget" '
+      { split($1, part, "/"); ns[part[1] == "floor" ? "floor" : part[2]] = $2;
+        if (part[1] != "floor") order[++n] = part[2] }
+      END {
+        for (i = 1; i <= n; ++i) {
+          s = order[i]; r = ns[s] / ns["floor"];
+          printf "%-12s %-10s %12.0f %12.0f %7.2f %7.1f  %s\n", s, size, ns[s], ns["floor"],
+                 r, budget, r <= budget ? "yes" : "NO"
+        }
+      }'
+  done
+}
+
+# ---- 2. the real binary under X ----------------------------------------------------------
+
+start_x() {
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" \
+    2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -s "$work/display" ]] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n 1 "$work/display")"
+  for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "bench: Xvfb does not answer" >&2
+  exit 1
+}
+
+# CPU time of every thread of the process, in nanoseconds: finer than the clock ticks of
+# /proc/PID/stat, which would be a few per cent of a bare program's 20 seconds.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
+peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
+
+# Runs one program in a scratch game folder at one size and sets result to
+# "cpu_seconds frames peak_kb window_frames..." for the windows after the first two.
+measure() {
+  local size=$1
+  shift
+  local folder=$work/run
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  for a in IMG SFX Aaargh.ttf; do ln -s "$game_dir/$a" "$folder/$a"; done
+  printf '%s\n%s\n32\n0\n' "${size%x*}" "${size#*x}" >"$folder/Video_Settings.cfg"
+  (cd "$folder" && SDL_AUDIODRIVER=dummy exec "$@") >"$folder/stdout.txt" 2>&1 &
+  program_pid=$!
+  local window=""
+  for _ in $(seq 100); do
+    window=$(xdotool search --name '^Vexlorn' 2>/dev/null | head -n 1 || true)
+    [[ -n "$window" ]] && break
+    sleep 0.1
+  done
+  if [[ -z "$window" ]]; then
+    echo "bench: no window for $*" >&2
+    exit 1
+  fi
+  # Every setting of the caption is one closed window, also when its text repeats.
+  xprop -spy -id "$window" WM_NAME >"$folder/captions.txt" 2>/dev/null &
+  spy_pid=$!
+  local skip=2 seen=0 start_cpu="" frames=0 windows="" peak=0 end_cpu=0
+  local deadline=$((SECONDS + seconds + skip + 2))
+  while ((SECONDS < deadline)); do
+    sleep 0.05
+    local count
+    count=$(grep -c 'fps - ' "$folder/captions.txt" || true)
+    while ((seen < count)); do
+      seen=$((seen + 1))
+      local n
+      n=$(grep 'fps - ' "$folder/captions.txt" | sed -n "${seen}p" |
+        sed -E 's/.*Vexlorn - ([0-9]+)\/60 fps.*/\1/')
+      if ((seen == skip)); then
+        start_cpu=$(cpu_ns "$program_pid")
+      elif ((seen > skip)); then
+        frames=$((frames + n))
+        windows+=" $n"
+        end_cpu=$(cpu_ns "$program_pid")
+        peak=$(peak_kb "$program_pid")
+      fi
+    done
+    ((seen >= skip + seconds)) && break
+  done
+  kill "$spy_pid" "$program_pid" 2>/dev/null || true
+  wait "$spy_pid" "$program_pid" 2>/dev/null || true
+  spy_pid=""
+  program_pid=""
+  result=$(awk -v t=$((end_cpu - start_cpu)) -v f="$frames" -v p="$peak" -v w="$windows" \
+    'BEGIN { printf "%.4f %d %d%s\n", t / 1e9, f, p, w }')
+}
+
+binary_table() {
+  start_x
+  echo
+  echo "Real binary under Xvfb, ${seconds} one-second windows after two of warm-up"
+  printf '%-11s %-10s %8s %10s %10s %7s %8s  %s\n' program size frames cpu_s \
+    "s/1000fr" ratio "peak_MB" "frames per window"
+  for size in "${sizes[@]}"; do
+    local bare_per=""
+    for program in bare bare+audio game; do
+      case $program in
+        bare) measure "$size" "$build/bench/bare_sdl" ;;
+        bare+audio) measure "$size" "$build/bench/bare_sdl" --audio ;;
+        game) measure "$size" "$game_dir/vexlorn" ;;
+      esac
+      read -r cpu frames peak windows <<<"$result"
+      local per ratio
+      per=$(awk -v c="$cpu" -v f="$frames" 'BEGIN { printf "%.3f", (f > 0 ? 1000 * c / f : 0) }')
+      [[ $program == bare ]] && bare_per=$per
+      ratio=$(awk -v a="$per" -v b="$bare_per" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+      printf '%-11s %-10s %8d %10.3f %10.3f %7s %8.1f  %s\n' "$program" "$size" "$frames" \
+        "$cpu" "$per" "$ratio" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$windows"
+    done
+  done
+}
+
+frame_table
+binary_table
