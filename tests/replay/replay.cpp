@@ -239,8 +239,21 @@ void start_game(const std::string& asset_dir, const script& s) {
     std::srand(s.seed);
 }
 
+// The game runs in a folder of its own, so paths given relative to the caller's folder are
+// made absolute first.
+std::string from_caller_dir(const char* path) {
+    if (path == nullptr || path[0] == '/') {
+        return path == nullptr ? "" : path;
+    }
+    char* here = getcwd(nullptr, 0);
+    std::string absolute = std::string(here) + "/" + path;
+    std::free(here);
+    return absolute;
+}
+
 int run_script(const std::string& asset_dir, const char* path, const std::string& mode,
-               const char* golden) {
+               const char* golden_given) {
+    const std::string golden = from_caller_dir(golden_given);
     script s;
     if (!parse_script(path, s)) {
         return 2;
