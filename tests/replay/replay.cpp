@@ -3,6 +3,7 @@
 //
 //   replay ASSET_DIR SCRIPT [--write GOLDEN | --check GOLDEN]
 //   replay ASSET_DIR --soak FRAMES SEED
+//   replay ASSET_DIR --record FRAMES SEED SCRIPT   (writes a script played by an aiming bot)
 //
 // A script holds lines "screen W H", "seed N", "frames N" and "hold FROM_MS TO_MS KEY...":
 // the keys are held while the game's clock reads FROM_MS <= t < TO_MS (keys: left, right,
@@ -121,6 +122,13 @@ bool enter_work_dir(const std::string& asset_dir_given, int width, int height) {
     }
     std::ofstream settings("Video_Settings.cfg");
     settings << width << "\n" << height << "\n32\n0\n";
+    static std::string work_dir = dir;
+    std::atexit([] {
+        for (const char* name : {"IMG", "SFX", "Aaargh.ttf", "Video_Settings.cfg"}) {
+            unlink((work_dir + "/" + name).c_str());
+        }
+        rmdir(work_dir.c_str());
+    });
     return true;
 }
 
@@ -403,6 +411,110 @@ int soak(const std::string& asset_dir, long frames, unsigned seed) {
     return 0;
 }
 
+// The recorder's player dodges falling bullets and otherwise lines up under the nearest live
+// column and fires; what it presses is written out as a script, so the replay itself stays
+// plain recorded input.
+bool under_a_bunker(int x) {
+    for (int i = 0; i < shields::count; ++i) {
+        if (x >= bunker_x(i) - 1 && x <= bunker_x(i) + 37) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<SDLKey> aiming_keys() {
+    const int centre = player.x + 12;
+    for (bullet* b = fleet_bullet.head; b != nullptr; b = b->next) {
+        if (b->y > 150 && b->y < 278 && b->x >= player.x - 6 && b->x <= player.x + 31) {
+            bool go_left = b->x >= centre;
+            if (go_left && player.x <= 4) {
+                go_left = false;
+            }
+            if (!go_left && player.x + 29 >= 400) {
+                go_left = true;
+            }
+            return {go_left ? SDLK_LEFT : SDLK_RIGHT};
+        }
+    }
+    int target = -1;
+    int best_distance = 1 << 30;
+    for (int c = 0; c < fleet::columns; ++c) {
+        int column_centre = int(invaders.x + float(30 * c)) + 12;
+        if (invaders.column_alive[c] == 1 && !under_a_bunker(column_centre) && column_centre > 4 &&
+            column_centre < 390 && std::abs(column_centre - centre) < best_distance) {
+            target = column_centre;
+            best_distance = std::abs(column_centre - centre);
+        }
+    }
+    std::vector<SDLKey> keys;
+    if (target >= 0 && target < centre - 2) {
+        keys.push_back(SDLK_LEFT);
+    } else if (target >= 0 && target > centre + 2) {
+        keys.push_back(SDLK_RIGHT);
+    }
+    if (!under_a_bunker(centre)) {
+        keys.push_back(SDLK_SPACE);
+    }
+    return keys;
+}
+
+std::string key_list(const std::vector<SDLKey>& keys) {
+    std::string text;
+    for (SDLKey key : keys) {
+        for (const auto& named : key_names) {
+            if (named.second == key) {
+                text += " " + named.first;
+            }
+        }
+    }
+    return text;
+}
+
+int record(const std::string& asset_dir, long frames, unsigned seed, const char* out_given) {
+    const std::string out_path = from_caller_dir(out_given);
+    static script recorded;
+    recorded.seed = seed;
+    active_script = &recorded;
+    start_game(asset_dir, recorded);
+    // A recording ends with the game, or a little after the first cleared wave.
+    fake_sdl::after_delay = [] {
+        if (player.game_over == 1) {
+            sdl.quit = true;
+        }
+    };
+    long stop_at = frames;
+    std::ofstream out(out_path);
+    out << "# Recorded by the replay driver's aiming player.\nseed " << seed << "\n";
+    std::string held;
+    uint32_t held_since = 0;
+    while (counts.frames < stop_at && !sdl.quit) {
+        if (counts.waves_cleared > 0 && stop_at == frames) {
+            stop_at = counts.frames + 300;
+        }
+        std::vector<SDLKey> keys = aiming_keys();
+        std::string now_held = key_list(keys);
+        if (now_held != held) {
+            if (!held.empty()) {
+                out << "hold " << held_since << " " << fake_sdl::ticks << held << "\n";
+            }
+            held = now_held;
+            held_since = fake_sdl::ticks;
+        }
+        std::fill(std::begin(fake_sdl::keys), std::end(fake_sdl::keys), 0);
+        for (SDLKey key : keys) {
+            fake_sdl::press(key);
+        }
+        play_frame();
+    }
+    if (!held.empty()) {
+        out << "hold " << held_since << " " << fake_sdl::ticks << held << "\n";
+    }
+    out << "frames " << counts.frames << "\n";
+    std::cerr << end_state();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -410,6 +522,9 @@ int main(int argc, char** argv) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (argc == 5 && std::string(argv[2]) == "--soak") {
         return soak(argv[1], std::atol(argv[3]), unsigned(std::atol(argv[4])));
+    }
+    if (argc == 6 && std::string(argv[2]) == "--record") {
+        return record(argv[1], std::atol(argv[3]), unsigned(std::atol(argv[4])), argv[5]);
     }
     if (argc == 3) {
         return run_script(argv[1], argv[2], "", nullptr);
