@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Every asset in turn missing, replaced by text, empty, cut short, and for the images saved
-# without an alpha channel: the game starts, names the file once, plays on, and Escape still
-# ends it with status 0.
+# Every asset in turn missing, and every asset in turn damaged (replaced by text, empty, cut
+# short, or for an image saved without an alpha channel; the kinds of damage take turns over
+# the assets, so each kind meets images, sounds and the font): the game starts, names the file
+# once, plays on, and Escape still ends it with status 0. BAD_ASSETS_ALL=1 tries every kind of
+# damage on every asset.
 source "$E2E_LIB"
 # Pinned, so that a refused X connection cannot send the game to another video driver.
 export SDL_VIDEODRIVER=x11
@@ -84,10 +86,17 @@ play_briefly() {
 
 runs=0
 retries=0
+turn=0
 for asset in "${assets[@]}"; do
   [[ "$asset" == *"${BAD_ASSETS_ONLY:-}"* ]] || continue
-  kinds=(missing text empty truncated)
-  [[ "$asset" == *.png ]] && kinds+=(no_alpha)
+  damages=(text empty truncated)
+  [[ "$asset" == *.png ]] && damages+=(no_alpha)
+  if [[ "${BAD_ASSETS_ALL:-0}" == 1 ]]; then
+    kinds=(missing "${damages[@]}")
+  else
+    kinds=(missing "${damages[$((turn % ${#damages[@]}))]}")
+    turn=$((turn + 1))
+  fi
   for kind in "${kinds[@]}"; do
     started=$SECONDS
     fresh_game_dir
