@@ -36,7 +36,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/../packaging/vexlorn.in ${install_stage
 install(PROGRAMS ${install_stage}/vexlorn DESTINATION ${launcher_bindir})
 
 # The generated images and sounds. Both letter-case spellings of the two shared names are
-# links inside IMG, and install(DIRECTORY) keeps links as links.
+# entries of IMG, copied as they are: files stay files and links stay links.
 if(TARGET assets)
   set(asset_dirs_optional "")
 else()

@@ -17,4 +17,9 @@ cmake --build "$build" -j"$(nproc)"
 cd "$build"
 rm -f vexlorn_*.deb
 cpack -G DEB
-ls "$build"/vexlorn_*.deb
+deb=$(ls "$build"/vexlorn_*.deb)
+# lintian is not part of the set-up; when it is there, an error in the package stops here.
+if command -v lintian >/dev/null; then
+  lintian --fail-on error "$deb"
+fi
+echo "$deb"

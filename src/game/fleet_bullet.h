@@ -32,6 +32,7 @@ public:
     void move();
     void draw();
     void reset();
+    // Unlinks b, keeps b's own links for a walk in progress and hands b to the caller to free.
     void remove(bullet* b);
 };
 

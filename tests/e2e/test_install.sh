@@ -24,6 +24,7 @@ start_installed() {
   mkdir -p "$work/elsewhere"
   (cd "$work/elsewhere" && exec env "$@" PATH="$prefix/bin:$PATH" \
     SDL_AUDIODRIVER=dummy vexlorn) >"$work/stdout.txt" 2>"$work/stderr.txt" &
+  # shellcheck disable=SC2034 # read by the helpers of lib.sh
   game_pid=$!
 }
 
