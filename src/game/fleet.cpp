@@ -54,11 +54,29 @@ void warn_shape_missing_once() {
     }
 }
 
+// A copy of one sheet cell with its alpha as it is in the sheet: blending is switched off
+// for the copy. Null when the scratch surface cannot be made.
+SDL_Surface* copy_cell(SDL_Surface* sheet, int source_x, int source_y) {
+    SDL_Surface* shape = surface.create_transparent(cell_size, cell_size);
+    if (shape == nullptr) {
+        return nullptr;
+    }
+    if (sheet != nullptr) {
+        SDL_SetAlpha(sheet, 0, 0);
+    }
+    surface.draw_partial(sheet, cell_size, cell_size, source_x, source_y, shape, 0, 0);
+    if (sheet != nullptr) {
+        SDL_SetAlpha(sheet, SDL_SRCALPHA, 0);
+    }
+    return shape;
+}
+
 }  // namespace
 
 void fleet::init() {
-    sprites = surface.load_image("IMG/VX-Sprites.png");
+    sprites = surface.load_sheet("IMG/VX-Sprites.png");
     shot_mask = surface.load_image("IMG/bullet.png");
+    make_row_shapes();
     fleet_bullet.init();
     reset();
     sound_index = 0;
@@ -116,24 +134,55 @@ void fleet::draw() {
     }
 }
 
-// The row's invader outline in the frame being shown, always from the upper band: blending
-// is switched off for the copy so that the sheet's alpha lands in the shape unchanged.
-// Null when the scratch surface cannot be made; the caller then skips its effect.
+// The row's invader outline in the frame being shown, always from the upper band, as a new
+// surface. Null when the scratch surface cannot be made; the caller then skips its effect.
 SDL_Surface* fleet::row_shape(int r) {
-    SDL_Surface* shape = surface.create_transparent(cell_size, cell_size);
+    SDL_Surface* shape = copy_cell(sprites, cell_size * frame, cell_size * kind_of_row(r));
     if (shape == nullptr) {
         warn_shape_missing_once();
-        return nullptr;
-    }
-    if (sprites != nullptr) {
-        SDL_SetAlpha(sprites, 0, 0);
-    }
-    surface.draw_partial(sprites, cell_size, cell_size, cell_size * frame,
-                         cell_size * kind_of_row(r), shape, 0, 0);
-    if (sprites != nullptr) {
-        SDL_SetAlpha(sprites, SDL_SRCALPHA, 0);
     }
     return shape;
+}
+
+// The sheet's pixels never change once loaded, so its six outlines are copied once instead
+// of twice a frame. Nothing is kept without a sheet: every copy then reports its failed
+// blit, as it always did.
+void fleet::make_row_shapes() {
+    for (auto& of_frame : row_shapes) {
+        for (SDL_Surface*& shape : of_frame) {
+            SDL_FreeSurface(shape);
+            shape = nullptr;
+        }
+    }
+    row_shapes_sheet = sprites;
+    if (sprites == nullptr) {
+        return;
+    }
+    for (int f = 0; f < 2; ++f) {
+        for (int kind = 0; kind < 3; ++kind) {
+            row_shapes[f][kind] = copy_cell(sprites, cell_size * f, cell_size * kind);
+        }
+    }
+}
+
+// The kept outline when there is one for this sheet and frame, else a fresh row_shape.
+SDL_Surface* fleet::take_row_shape(int r) {
+    SDL_Surface* kept = nullptr;
+    if (sprites != nullptr && sprites == row_shapes_sheet && frame < 2) {
+        kept = row_shapes[frame][kind_of_row(r)];
+    }
+    return kept != nullptr ? kept : row_shape(r);
+}
+
+void fleet::give_back_row_shape(SDL_Surface* shape) {
+    for (auto& of_frame : row_shapes) {
+        for (SDL_Surface* kept : of_frame) {
+            if (shape == kept) {
+                return;
+            }
+        }
+    }
+    SDL_FreeSurface(shape);
 }
 
 void fleet::move() {
@@ -212,7 +261,7 @@ int fleet::leftmost_live_column() const {
 
 void fleet::erode_bunkers() {
     for (int r = rows - 1; r >= 0; --r) {
-        SDL_Surface* shape = row_shape(r);
+        SDL_Surface* shape = take_row_shape(r);
         if (shape == nullptr) {
             continue;
         }
@@ -225,7 +274,7 @@ void fleet::erode_bunkers() {
                                 bunker_y);
             }
         }
-        SDL_FreeSurface(shape);
+        give_back_row_shape(shape);
     }
 }
 
@@ -253,12 +302,12 @@ void fleet::check_invasion() {
 // overlaps several; one kill per call.
 void fleet::kill_check(int shot_x, int shot_y) {
     for (int r = rows - 1; r >= 0; --r) {
-        SDL_Surface* shape = row_shape(r);
+        SDL_Surface* shape = take_row_shape(r);
         if (shape == nullptr) {
             continue;
         }
         bool hit = hit_in_row(shape, r, shot_x, shot_y);
-        SDL_FreeSurface(shape);
+        give_back_row_shape(shape);
         if (hit) {
             return;
         }

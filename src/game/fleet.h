@@ -26,6 +26,10 @@ public:
     uint32_t fire_delay;
     SDL_Surface* sprites;
     SDL_Surface* shot_mask;
+    // The outlines of both animation frames of the three kinds, made once from the sheet
+    // they were copied from (row_shapes_sheet); null where they could not be made.
+    SDL_Surface* row_shapes[2][3];
+    SDL_Surface* row_shapes_sheet;
     uint32_t explosion_ticks;
     int32_t explosion_x;
     int32_t explosion_y;
@@ -45,6 +49,9 @@ public:
     int32_t column_left(int c) const;
     int32_t row_top(int r) const;
     SDL_Surface* row_shape(int r);
+    void make_row_shapes();
+    SDL_Surface* take_row_shape(int r);
+    void give_back_row_shape(SDL_Surface* shape);
     void march_step();
     void step_right();
     void step_left();

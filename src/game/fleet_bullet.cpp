@@ -42,9 +42,9 @@ int reach_of(SDL_Surface* s, int top) {
 void fleet_bullet::init() {
     head = nullptr;
     tail = nullptr;
-    bullet_image = surface.load_image("IMG/Bullet.png");
+    bullet_image = surface.load_sheet("IMG/Bullet.png");
     bullet_mask = surface.load_image("IMG/Bullet_mask.png");
-    explosion_image = surface.load_image("IMG/Bullet_Explode.png");
+    explosion_image = surface.load_sheet("IMG/Bullet_Explode.png");
     explosion_mask = surface.load_image("IMG/exp_mask.png");
     base_mask = surface.load_image("IMG/base.png");
 }

@@ -54,9 +54,9 @@ void player::init() {
     alive = 1;
     shot_active = false;
     last_shot = SDL_GetTicks();
-    base_image = surface.load_image("IMG/VX-Base.png");
-    shot_image = surface.load_image("IMG/bullet.png");
-    explosion_image = surface.load_image("IMG/bullet_explode.png");
+    base_image = surface.load_sheet("IMG/VX-Base.png");
+    shot_image = surface.load_sheet("IMG/bullet.png");
+    explosion_image = surface.load_sheet("IMG/bullet_explode.png");
     shot_mask = surface.load_image("IMG/bullet.png");
     explosion_mask = surface.load_image("IMG/exp_mask.png");
     ttf.load_font(&font, "Aaargh.ttf", 12);

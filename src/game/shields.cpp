@@ -20,9 +20,7 @@ void paint_ground_green(SDL_Surface* ground) {
 }
 
 bool solid(SDL_Surface* s, int x, int y) {
-    Uint8 r, g, b, a;
-    SDL_GetRGBA(surface.get_pixel(s, x, y), s->format, &r, &g, &b, &a);
-    return a != 0;
+    return surface.get_alpha(s, x, y) != 0;
 }
 
 }  // namespace

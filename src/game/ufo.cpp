@@ -30,8 +30,8 @@ SDL_Rect rect(int x, int y, int w, int h) {
 }  // namespace
 
 void ufo::init() {
-    image = surface.load_image("IMG/VX-UFO.png");
-    explosion_image = surface.load_image("IMG/UFO_Explode.png");
+    image = surface.load_sheet("IMG/VX-UFO.png");
+    explosion_image = surface.load_sheet("IMG/UFO_Explode.png");
     wait_start = SDL_GetTicks();
     wait = random_wait();
     exploding = false;

@@ -4,16 +4,6 @@
 
 #include "platform/surface.h"
 
-namespace {
-
-bool is_solid(SDL_Surface* s, uint32_t pixel) {
-    Uint8 r, g, b, a;
-    SDL_GetRGBA(pixel, s->format, &r, &g, &b, &a);
-    return a != 0;
-}
-
-}  // namespace
-
 bool base_collision::bounding_box(SDL_Rect a, SDL_Rect b) {
     int ax = a.x, ay = a.y, aw = a.w, ah = a.h;
     int bx = b.x, by = b.y, bw = b.w, bh = b.h;
@@ -92,9 +82,10 @@ bool base_collision::per_pixel(SDL_Surface* a, int ax, int ay, SDL_Surface* b, i
     overlap_area area = overlap(a, ax, ay, b, bx, by);
     for (int i = 0; i < area.width; ++i) {
         for (int j = 0; j < area.height; ++j) {
-            uint32_t pa = surface.get_pixel(a, area.left - ax + i, area.top - ay + j);
-            uint32_t pb = surface.get_pixel(b, area.left - bx + i, area.top - by + j);
-            if (is_solid(a, pa) && is_solid(b, pb)) {
+            // Both pixels are read every time: a 16- or 24-bit surface warns once per read.
+            uint8_t alpha_a = surface.get_alpha(a, area.left - ax + i, area.top - ay + j);
+            uint8_t alpha_b = surface.get_alpha(b, area.left - bx + i, area.top - by + j);
+            if (alpha_a != 0 && alpha_b != 0) {
                 return true;
             }
         }

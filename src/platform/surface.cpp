@@ -101,6 +101,24 @@ void surface::set_pixel(SDL_Surface* s, int x, int y, uint32_t pixel) {
     }
 }
 
+uint8_t surface::get_alpha(SDL_Surface* s, int x, int y) {
+    SDL_PixelFormat* f = s->format;
+    if (f->BytesPerPixel == 4 && f->palette == nullptr) {
+        if (f->Amask == 0) {
+            return SDL_ALPHA_OPAQUE;
+        }
+        // A full 8-bit alpha needs no scaling; narrower ones go the general way below.
+        if (f->Aloss == 0) {
+            Uint32 pixel;
+            std::memcpy(&pixel, pixel_address(s, x, y), sizeof pixel);
+            return uint8_t((pixel & f->Amask) >> f->Ashift);
+        }
+    }
+    Uint8 r, g, b, a;
+    SDL_GetRGBA(get_pixel(s, x, y), f, &r, &g, &b, &a);
+    return a;
+}
+
 SDL_Surface* surface::load_image(const char* path) {
     SDL_Surface* image = IMG_Load(path);
     if (image == nullptr) {
@@ -112,4 +130,18 @@ SDL_Surface* surface::load_image(const char* path) {
         }
     }
     return image;
+}
+
+SDL_Surface* surface::load_sheet(const char* path) {
+    SDL_Surface* image = load_image(path);
+    if (image == nullptr || SDL_GetVideoSurface() == nullptr || image->format->Amask == 0) {
+        return image;
+    }
+    // Without a converted copy the loaded image still draws the same, only more slowly.
+    SDL_Surface* converted = SDL_DisplayFormatAlpha(image);
+    if (converted == nullptr) {
+        return image;
+    }
+    SDL_FreeSurface(image);
+    return converted;
 }

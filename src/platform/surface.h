@@ -14,10 +14,17 @@ public:
     SDL_Surface* create_transparent(int w, int h);
     uint32_t get_pixel(SDL_Surface* s, int x, int y);
     void set_pixel(SDL_Surface* s, int x, int y, uint32_t pixel);
+    // The pixel's alpha as SDL_GetRGBA gives it (255 where the surface has no alpha channel),
+    // read straight from memory for 32-bit surfaces: the pixel tests call this per pixel.
+    uint8_t get_alpha(SDL_Surface* s, int x, int y);
 
     // IMG_Load that names a file it could not load, once per file name, so that a missing
     // asset is reported without flooding the console when it is loaded again.
     SDL_Surface* load_image(const char* path);
+    // load_image for an image that is only drawn: once a screen exists, an image with an alpha
+    // channel is kept in the screen's own layout, which SDL blends several times faster than
+    // the loaded one. Colours and alpha stay as in the file.
+    SDL_Surface* load_sheet(const char* path);
 };
 
 extern class surface surface;

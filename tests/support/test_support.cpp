@@ -90,4 +90,14 @@ int solid_count(SDL_Surface* s) {
     return count;
 }
 
+void replace(SDL_Surface*& field, SDL_Surface* fresh) {
+    SDL_FreeSurface(field);
+    field = fresh;
+}
+
+void replace(Mix_Chunk*& field, Mix_Chunk* fresh) {
+    Mix_FreeChunk(field);
+    field = fresh;
+}
+
 }  // namespace test_support

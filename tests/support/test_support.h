@@ -3,9 +3,11 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL_mixer.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace test_support {
@@ -32,5 +34,23 @@ uint32_t rgba_at(SDL_Surface* s, int x, int y);
 void put_rgba(SDL_Surface* s, int x, int y, uint32_t rgba);
 // Number of pixels whose alpha is non-zero.
 int solid_count(SDL_Surface* s);
+
+// Owns a surface that a fixture made, so that the fixture frees it whatever the test did
+// with the game's fields that were pointed at it.
+struct surface_deleter {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using surface_holder = std::unique_ptr<SDL_Surface, surface_deleter>;
+
+// The game keeps what a field of its objects points at for the whole run, so a test that
+// fills such a field again frees what was there first; fresh may be null.
+void replace(SDL_Surface*& field, SDL_Surface* fresh);
+void replace(Mix_Chunk*& field, Mix_Chunk* fresh);
+
+// Frees what the given fields hold and clears them, e.g. before a test runs an init again.
+template <typename... Field>
+void free_assets(Field&... fields) {
+    (replace(fields, nullptr), ...);
+}
 
 }  // namespace test_support

@@ -47,6 +47,7 @@ namespace {
 
 using test_support::make_opaque;
 using test_support::make_rgba;
+using test_support::replace;
 using test_support::rgba_at;
 
 constexpr uint32_t opaque_white = 0xFFFFFFFF;
@@ -76,11 +77,6 @@ SDL_Surface* make_sheet(int cell_w, int h, const std::vector<uint32_t>& colours)
         }
     }
     return sheet;
-}
-
-void replace(SDL_Surface*& slot, SDL_Surface* fresh) {
-    SDL_FreeSurface(slot);
-    slot = fresh;
 }
 
 using fleet_bullet_t = class fleet_bullet;

@@ -61,13 +61,26 @@ inline uint32_t screen_rgb(int x, int y) {
     return test_support::rgba_at(sdl.screen, x, y) >> 8;
 }
 
+// The fixture's own sheet and shot mask. Tests point the formation's fields elsewhere or at
+// nothing, so the fixture frees these through its holders rather than through the fields:
+// each set_up frees those of the one before, the last go when the test process ends.
+inline test_support::surface_holder sheet;
+inline test_support::surface_holder shot_mask;
+
+// Gives the formation a shot mask that the fixture owns from now on.
+inline void set_shot_mask(SDL_Surface* mask) {
+    shot_mask.reset(mask);
+    invaders.shot_mask = mask;
+}
+
 // A fresh formation on a w-pixel-wide dummy screen, the clock at `start`, the fixture sheet
-// and a 1 x 1 opaque shot mask (tests that need another shot shape replace it).
+// and a 1 x 1 opaque shot mask (tests that need another shot shape call set_shot_mask).
 inline void set_up(uint32_t start = 1000, int screen_width = 400) {
     fake_sdl::reset(start);
     test_support::open_screen(screen_width, 300);
-    invaders.sprites = make_sheet();
-    invaders.shot_mask = test_support::make_rgba(1, 1, 0xFFFFFFFF);
+    sheet.reset(make_sheet());
+    invaders.sprites = sheet.get();
+    set_shot_mask(test_support::make_rgba(1, 1, 0xFFFFFFFF));
     invaders.reset();
 }
 

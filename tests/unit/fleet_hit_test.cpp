@@ -22,7 +22,7 @@ int live_cells() {
 }
 
 void aim(int mask_w, int mask_h, int shot_x, int shot_y) {
-    invaders.shot_mask = test_support::make_rgba(mask_w, mask_h, 0xFFFFFFFF);
+    set_shot_mask(test_support::make_rgba(mask_w, mask_h, 0xFFFFFFFF));
     player.shot_active = true;
     player.shot_x = shot_x;
     player.shot_y = shot_y;

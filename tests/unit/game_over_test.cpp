@@ -50,7 +50,7 @@ void end_a_game() {
     player.score = 1230;
     player.lives = 0;
     player.game_over = 1;
-    shields.ground = make_opaque(400, 2, 0);
+    replace(shields.ground, make_opaque(400, 2, 0));
 }
 
 struct white_pixels {

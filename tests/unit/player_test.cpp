@@ -49,11 +49,14 @@ int count_colour(SDL_Surface* s, uint32_t colour) {
     return count;
 }
 
-// The state init leaves, without the assets, on a screen of the given size.
+// The state init leaves, without the assets, on a screen of the given size. Images that an
+// earlier start in the same test gave the player are freed first.
 void start_player(int screen_w = 400, int screen_h = 300) {
     fake_sdl::reset(10000);
     ASSERT_NE(open_screen(screen_w, screen_h), nullptr);
     SDL_FillRect(sdl.screen, nullptr, 0);
+    free_assets(player.base_image, player.shot_image, player.shot_mask, player.explosion_image,
+                player.explosion_mask, player.score_surface);
     player = {};
     player.x = 25;
     player.y = 261;
@@ -231,7 +234,7 @@ TEST(player_shot, bursts_on_a_bunker_and_erodes_it) {
     for (unsigned seed = 1; seed < 40; ++seed) {
         start_player();
         for (int i = 0; i < shields::count; ++i) {
-            shields.bunker[i] = make_rgba(44, 32, 0x00FF00FF);
+            replace(shields.bunker[i], make_rgba(44, 32, 0x00FF00FF));
         }
         player.shot_mask = make_rgba(1, 5, 0xFFFFFFFF);
         player.explosion_mask = make_rgba(mask_w, mask_h, 0xFFFFFFFF);
@@ -271,7 +274,7 @@ TEST(player_shot, bursts_on_a_bunker_and_erodes_it) {
 
 TEST(player_shot, passes_through_a_hole_and_missing_surfaces_are_harmless) {
     start_player();
-    shields.bunker[0] = make_rgba(44, 32, 0);  // all holes
+    replace(shields.bunker[0], make_rgba(44, 32, 0));  // all holes
     player.shot_mask = make_rgba(1, 5, 0xFFFFFFFF);
     player.shot_active = true;
     player.shot_x = bunker_x(0) + 5;
@@ -279,8 +282,8 @@ TEST(player_shot, passes_through_a_hole_and_missing_surfaces_are_harmless) {
     player.move();
     EXPECT_TRUE(player.shot_active);
 
-    player.shot_mask = nullptr;
-    shields.bunker[0] = make_rgba(44, 32, 0xFFFFFFFF);
+    replace(player.shot_mask, nullptr);
+    replace(shields.bunker[0], make_rgba(44, 32, 0xFFFFFFFF));
     player.move();
     EXPECT_TRUE(player.shot_active);
     EXPECT_EQ(player.shot_y, bunker_y + 10);

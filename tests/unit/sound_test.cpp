@@ -16,13 +16,6 @@ using namespace test_support;
 
 namespace {
 
-// A chunk of silence lasting `ms` at the opened rate, built in the test.
-Mix_Chunk* make_chunk(int ms) {
-    static std::vector<std::vector<Uint8>> buffers;
-    buffers.emplace_back(size_t(44100) * 4 * size_t(ms) / 1000, Uint8(0));
-    return Mix_QuickLoad_RAW(buffers.back().data(), Uint32(buffers.back().size()));
-}
-
 void real_sleep_ms(int ms) {
     timespec span{0, long(ms) * 1000000L};
     nanosleep(&span, nullptr);
@@ -84,6 +77,9 @@ TEST(sound_closed, the_volume_guard_alone_silences_an_open_device) {
 class sound_open : public testing::Test {
 protected:
     std::string init_printed;
+    // The samples stay with the fixture; the chunks only point at them.
+    std::vector<std::vector<Uint8>> buffers;
+    std::vector<Mix_Chunk*> chunks;
 
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -91,8 +87,19 @@ protected:
         ASSERT_GT(mixer.sfx_volume, 0) << init_printed;
     }
     void TearDown() override {
+        // Freeing a chunk halts the channels that play it, so it goes while the device is open.
+        for (Mix_Chunk* chunk : chunks) {
+            Mix_FreeChunk(chunk);
+        }
         mixer.cleanup();
         SDL_Quit();
+    }
+
+    // A chunk of silence lasting `ms` at the opened rate, built in the test.
+    Mix_Chunk* make_chunk(int ms) {
+        buffers.emplace_back(size_t(44100) * 4 * size_t(ms) / 1000, Uint8(0));
+        chunks.push_back(Mix_QuickLoad_RAW(buffers.back().data(), Uint32(buffers.back().size())));
+        return chunks.back();
     }
 };
 

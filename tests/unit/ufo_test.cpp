@@ -38,6 +38,11 @@ uint32_t next_wait_for(unsigned seed) {
     return wait;
 }
 
+// The fixture images, owned here because tests clear the ship's fields; each start frees
+// those of the one before.
+surface_holder ship_image;
+surface_holder blast_image;
+
 // A ship waiting since `since` for `wait` ms, with fixture images, on a screen of width w.
 void start_ufo(uint32_t since, uint32_t wait, int w = 400) {
     fake_sdl::reset(since);
@@ -45,8 +50,10 @@ void start_ufo(uint32_t since, uint32_t wait, int w = 400) {
     SDL_FillRect(sdl.screen, nullptr, 0);
     ufo = {};
     player = {};
-    ufo.image = make_image(ship_w, ship_h, ship_colour);
-    ufo.explosion_image = make_image(ship_w, ship_h, blast_colour);
+    ship_image.reset(make_image(ship_w, ship_h, ship_colour));
+    blast_image.reset(make_image(ship_w, ship_h, blast_colour));
+    ufo.image = ship_image.get();
+    ufo.explosion_image = blast_image.get();
     ufo.wait_start = since;
     ufo.wait = wait;
 }
@@ -90,6 +97,7 @@ TEST(ufo_init, draws_a_wait_of_5_to_10_seconds_from_now) {
     std::set<uint32_t> waits;
     for (unsigned seed = 0; seed < 300; ++seed) {
         srand(seed);
+        free_assets(ufo.image, ufo.explosion_image, ufo.fly_sound, ufo.hit_sound);
         capture_stdout([] { ufo.init(); });
         EXPECT_GE(ufo.wait, 5000u);
         EXPECT_LE(ufo.wait, 9999u);
