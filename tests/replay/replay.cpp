@@ -173,7 +173,11 @@ uint64_t pixel_hash(SDL_Surface* s) {
     }
     for (int y = 0; y < s->h; ++y) {
         for (int x = 0; x < s->w; ++x) {
-            hash = fnv1a(hash, surface.get_pixel(s, x, y));
+            // By colour, not by memory layout, so the hash does not depend on the pixel
+            // format a surface happens to be kept in.
+            Uint8 r, g, b, a;
+            SDL_GetRGBA(surface.get_pixel(s, x, y), s->format, &r, &g, &b, &a);
+            hash = fnv1a(hash, uint32_t(r) << 24 | uint32_t(g) << 16 | uint32_t(b) << 8 | a);
         }
     }
     return hash;
