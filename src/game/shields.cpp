@@ -25,9 +25,11 @@ bool solid(SDL_Surface* s, int x, int y) {
 
 }  // namespace
 
+// Each bunker is kept in the screen's layout for a fast blit; its colours and alphas are the
+// image's own, so the erosion and the pixel tests see the same bunker.
 void shields::init() {
     for (int i = 0; i < count; ++i) {
-        bunker[i] = surface.load_image(bunker_file);
+        bunker[i] = surface.load_sheet(bunker_file);
     }
     // No alpha channel: erosion paints the line black, and it stays solid to the bullets.
     ground = SDL_CreateRGBSurface(0, ground_w, ground_h, 32, 0, 0, 0, 0);
@@ -44,7 +46,7 @@ void shields::draw() {
 void shields::reset() {
     for (int i = 0; i < count; ++i) {
         SDL_FreeSurface(bunker[i]);
-        bunker[i] = surface.load_image(bunker_file);
+        bunker[i] = surface.load_sheet(bunker_file);
     }
     paint_ground_green(ground);
 }
