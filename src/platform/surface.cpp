@@ -101,18 +101,10 @@ void surface::set_pixel(SDL_Surface* s, int x, int y, uint32_t pixel) {
     }
 }
 
-uint8_t surface::get_alpha(SDL_Surface* s, int x, int y) {
+uint8_t surface::get_alpha_any_format(SDL_Surface* s, int x, int y) {
     SDL_PixelFormat* f = s->format;
-    if (f->BytesPerPixel == 4 && f->palette == nullptr) {
-        if (f->Amask == 0) {
-            return SDL_ALPHA_OPAQUE;
-        }
-        // A full 8-bit alpha needs no scaling; narrower ones go the general way below.
-        if (f->Aloss == 0) {
-            Uint32 pixel;
-            std::memcpy(&pixel, pixel_address(s, x, y), sizeof pixel);
-            return uint8_t((pixel & f->Amask) >> f->Ashift);
-        }
+    if (f->BytesPerPixel == 4 && f->palette == nullptr && f->Amask == 0) {
+        return SDL_ALPHA_OPAQUE;
     }
     Uint8 r, g, b, a;
     SDL_GetRGBA(get_pixel(s, x, y), f, &r, &g, &b, &a);

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <cstring>
 
 class surface {
 public:
@@ -15,8 +16,20 @@ public:
     uint32_t get_pixel(SDL_Surface* s, int x, int y);
     void set_pixel(SDL_Surface* s, int x, int y, uint32_t pixel);
     // The pixel's alpha as SDL_GetRGBA gives it (255 where the surface has no alpha channel),
-    // read straight from memory for 32-bit surfaces: the pixel tests call this per pixel.
-    uint8_t get_alpha(SDL_Surface* s, int x, int y);
+    // read straight from memory for 32-bit surfaces: the pixel tests and the erosion call this
+    // for every pixel, so the common case is inline.
+    uint8_t get_alpha(SDL_Surface* s, int x, int y) {
+        const SDL_PixelFormat* f = s->format;
+        if (f->BytesPerPixel == 4 && f->palette == nullptr && f->Amask != 0 && f->Aloss == 0) {
+            Uint32 pixel;
+            std::memcpy(&pixel, static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 4,
+                        sizeof pixel);
+            return uint8_t((pixel & f->Amask) >> f->Ashift);
+        }
+        return get_alpha_any_format(s, x, y);
+    }
+    // get_alpha for every other layout, with get_pixel's warnings.
+    uint8_t get_alpha_any_format(SDL_Surface* s, int x, int y);
 
     // IMG_Load that names a file it could not load, once per file name, so that a missing
     // asset is reported without flooding the console when it is loaded again.
