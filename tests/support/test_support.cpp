@@ -45,6 +45,22 @@ std::string enter_scratch_dir() {
     return dir;
 }
 
+std::string enter_scratch_dir_with_assets() {
+    char here[4096];
+    if (getcwd(here, sizeof here) == nullptr) {
+        ADD_FAILURE() << "cannot read the working folder";
+        return "";
+    }
+    std::string dir = enter_scratch_dir();
+    for (const char* name : {"IMG", "SFX", "Aaargh.ttf"}) {
+        std::string target = std::string(here) + "/" + name;
+        if (symlink(target.c_str(), name) != 0) {
+            ADD_FAILURE() << "cannot link " << name;
+        }
+    }
+    return dir;
+}
+
 SDL_Surface* make_rgba(int w, int h, uint32_t rgba) {
     SDL_Surface* s =
         SDL_CreateRGBSurface(0, w, h, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000);

@@ -21,6 +21,9 @@ std::string capture_stdout(const std::function<void()>& fn);
 
 // Makes a fresh empty folder, changes into it and returns its path.
 std::string enter_scratch_dir();
+// The same, with IMG, SFX and Aaargh.ttf linked to those of the folder the test started in,
+// so that the game finds its assets and its settings file lands in the scratch folder.
+std::string enter_scratch_dir_with_assets();
 
 // A w x h 32-bit surface with an alpha channel (R, G, B, A byte order), every pixel set to
 // rgba (0xRRGGBBAA).

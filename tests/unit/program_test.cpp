@@ -71,13 +71,7 @@ void push_all(const std::vector<SDL_Event>& events) {
 // settings file written at start-up lands in the scratch folder.
 void enter_folder_with_assets() {
     use_dummy_drivers();
-    char here[4096];
-    ASSERT_NE(getcwd(here, sizeof here), nullptr);
-    enter_scratch_dir();
-    for (const char* name : {"IMG", "SFX", "Aaargh.ttf"}) {
-        std::string target = std::string(here) + "/" + name;
-        ASSERT_EQ(symlink(target.c_str(), name), 0) << name;
-    }
+    test_support::enter_scratch_dir_with_assets();
 }
 
 std::string start_up_lines() {
