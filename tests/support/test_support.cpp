@@ -6,6 +6,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 #include "platform/sdl.h"
 #include "platform/surface.h"
@@ -42,6 +45,18 @@ std::string enter_scratch_dir() {
         ADD_FAILURE() << "cannot make a scratch folder";
         return "";
     }
+    // Each test runs in a process of its own; its scratch folders go when it ends. Links
+    // to the assets are removed, never followed.
+    static std::vector<std::string> made;
+    if (made.empty()) {
+        std::atexit([] {
+            for (const std::string& folder : made) {
+                std::error_code ignored;
+                std::filesystem::remove_all(folder, ignored);
+            }
+        });
+    }
+    made.push_back(dir);
     return dir;
 }
 
