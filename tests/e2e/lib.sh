@@ -64,16 +64,18 @@ make_game_dir() {
   return 0
 }
 
+# Starts the game in its folder; arguments, if any, are a command to run it under.
 start_game() {
-  (cd "$work/game" && SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} exec ./vexlorn) \
+  (cd "$work/game" && SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} exec "$@" ./vexlorn) \
     >"$work/stdout.txt" 2>"$work/stderr.txt" &
   game_pid=$!
 }
 
-# Waits for the game's window and focuses it; sets window_id.
+# Waits (up to $1 tenths of a second, 10 s by default) for the game's window and focuses it;
+# sets window_id.
 find_window() {
   window_id=""
-  for _ in $(seq 100); do
+  for _ in $(seq "${1:-100}"); do
     window_id=$(xdotool search --name '^Vexlorn' 2>/dev/null | head -n 1 || true)
     [[ -n "$window_id" ]] && break
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window appeared"

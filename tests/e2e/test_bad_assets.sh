@@ -5,8 +5,6 @@
 # once, plays on, and Escape still ends it with status 0. BAD_ASSETS_ALL=1 tries every kind of
 # damage on every asset.
 source "$E2E_LIB"
-# Pinned, so that a refused X connection cannot send the game to another video driver.
-export SDL_VIDEODRIVER=x11
 start_x
 
 [[ -d "$GAME_DIR/IMG" && -d "$GAME_DIR/SFX" && -f "$GAME_DIR/Aaargh.ttf" ]] \

@@ -3,8 +3,6 @@
 # plays on in the mode it opened. Two ways to be unwritable: the file's name taken by a
 # folder, and a settings file that may be read but not replaced.
 source "$E2E_LIB"
-# Pinned, so that a refused X connection cannot send the game to another video driver.
-export SDL_VIDEODRIVER=x11
 start_x
 make_game_dir
 settings="$work/game/Video_Settings.cfg"

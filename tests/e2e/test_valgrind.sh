@@ -2,31 +2,18 @@
 # The real game under valgrind's memcheck for a few seconds of play: moving, firing, then
 # Escape. No invalid read or write anywhere, and no definite leak with a frame of our code.
 source "$E2E_LIB"
-# Pinned, so that a refused X connection cannot send the game to another video driver.
-export SDL_VIDEODRIVER=x11
 command -v valgrind >/dev/null || fail "valgrind is not installed"
 start_x
 make_game_dir
 log="$work/valgrind.log"
 root=$(cd "$(dirname "$E2E_LIB")/../.." && pwd)
 
-# The game started like start_game does, but under memcheck. The statistics in the caption
-# show that frames are running, however slowly.
-(cd "$work/game" && SDL_AUDIODRIVER=dummy exec valgrind --error-exitcode=99 \
-  --leak-check=full --errors-for-leak-kinds=definite --show-leak-kinds=definite \
-  --num-callers=30 --fullpath-after= --log-file="$log" ./vexlorn) >"$work/stdout.txt" 2>"$work/stderr.txt" &
-game_pid=$!
-
-window_id=""
-for _ in $(seq 1200); do
-  window_id=$(xdotool search --name '^Vexlorn' 2>/dev/null | head -n 1 || true)
-  [[ -n "$window_id" ]] && break
-  kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window appeared"
-  sleep 0.1
-done
-[[ -n "$window_id" ]] || fail "no window within two minutes"
+start_game valgrind --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite \
+  --show-leak-kinds=definite --num-callers=30 --fullpath-after= --log-file="$log"
+find_window 1200
+# The statistics in the caption show that frames are running, however slowly.
 for _ in $(seq 600); do
-  [[ $(xprop -id "$window_id" WM_NAME 2>/dev/null) == *fps* ]] && break
+  [[ $(caption 2>/dev/null) == *fps* ]] && break
   sleep 0.1
 done
 
