@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 #include <vector>
 
@@ -129,6 +131,41 @@ void replace(SDL_Surface*& field, SDL_Surface* fresh) {
 void replace(Mix_Chunk*& field, Mix_Chunk* fresh) {
     Mix_FreeChunk(field);
     field = fresh;
+}
+
+uint32_t rgb_at(SDL_Surface* s, int x, int y) {
+    return rgba_at(s, x, y) >> 8;
+}
+
+uint32_t screen_rgb(int x, int y) {
+    return rgb_at(sdl.screen, x, y);
+}
+
+std::vector<uint8_t> pixel_bytes(SDL_Surface* s) {
+    const uint8_t* p = static_cast<const uint8_t*>(s->pixels);
+    return std::vector<uint8_t>(p, p + s->pitch * s->h);
+}
+
+int count_lines(const std::string& text, const std::string& line) {
+    int count = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+std::string file_text(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string caption() {
+    char* title = nullptr;
+    char* icon = nullptr;
+    SDL_WM_GetCaption(&title, &icon);
+    return title != nullptr ? title : "(none)";
 }
 
 }  // namespace test_support

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -37,6 +38,18 @@ uint32_t rgba_at(SDL_Surface* s, int x, int y);
 void put_rgba(SDL_Surface* s, int x, int y, uint32_t rgba);
 // Number of pixels whose alpha is non-zero.
 int solid_count(SDL_Surface* s);
+// Pixel (x, y) as 0xRRGGBB, alpha left out; screen_rgb reads sdl.screen.
+uint32_t rgb_at(SDL_Surface* s, int x, int y);
+uint32_t screen_rgb(int x, int y);
+// The raw bytes of a surface's pixel memory, pitch included.
+std::vector<uint8_t> pixel_bytes(SDL_Surface* s);
+
+// How often `line` occurs in `text`.
+int count_lines(const std::string& text, const std::string& line);
+// A whole file, byte for byte.
+std::string file_text(const char* name);
+// The window caption, or "(none)".
+std::string caption();
 
 // Owns a surface that a fixture made, so that the fixture frees it whatever the test did
 // with the game's fields that were pointed at it.

@@ -49,6 +49,7 @@ using test_support::make_opaque;
 using test_support::make_rgba;
 using test_support::replace;
 using test_support::rgba_at;
+using test_support::screen_rgb;
 
 constexpr uint32_t opaque_white = 0xFFFFFFFF;
 constexpr uint32_t red = 0xFF0000;
@@ -63,10 +64,6 @@ constexpr int base_h = 16;
 // A tall, thin erosion mask: it shows exactly which column an explosion eroded.
 constexpr int erosion_w = 1;
 constexpr int erosion_h = 8;
-
-uint32_t screen_rgb(int x, int y) {
-    return rgba_at(sdl.screen, x, y) >> 8;
-}
 
 // A sheet of 1-pixel-wide cells side by side, each filled with its own colour.
 SDL_Surface* make_sheet(int cell_w, int h, const std::vector<uint32_t>& colours) {

@@ -9,16 +9,9 @@
 #include "fleet_fixture.h"
 
 using namespace fleet_fixture;
+using test_support::count_lines;
 
 namespace {
-
-int count_lines(const std::string& text, const std::string& line) {
-    int count = 0;
-    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
-        ++count;
-    }
-    return count;
-}
 
 int bullet_count() {
     int count = 0;

@@ -24,13 +24,6 @@ void note_delay() {
     longest_delay = std::max(longest_delay, fake_sdl::last_delay_ms);
 }
 
-std::string caption() {
-    char* title = nullptr;
-    char* icon = nullptr;
-    SDL_WM_GetCaption(&title, &icon);
-    return title != nullptr ? title : "(none)";
-}
-
 class limiter : public testing::Test {
 protected:
     void start(uint32_t at) {

@@ -27,18 +27,6 @@ namespace {
 constexpr uint32_t white = 0xFFFFFF;
 constexpr uint32_t red = 0xFF0000;
 
-uint32_t rgb_at(SDL_Surface* s, int x, int y) {
-    return rgba_at(s, x, y) >> 8;
-}
-
-int count_lines(const std::string& text, const std::string& line) {
-    int count = 0;
-    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
 // A game that has just ended with 1230 points, on a red screen so that the test sees
 // whether a frame was drawn.
 void end_a_game() {

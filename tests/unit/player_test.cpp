@@ -35,10 +35,6 @@ SDL_Surface* make_sheet(const std::vector<uint32_t>& colours, int cell_w, int ce
     return sheet;
 }
 
-uint32_t rgb_at(SDL_Surface* s, int x, int y) {
-    return rgba_at(s, x, y) >> 8;
-}
-
 int count_colour(SDL_Surface* s, uint32_t colour) {
     int count = 0;
     for (int y = 0; y < s->h; ++y) {

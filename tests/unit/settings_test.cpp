@@ -41,13 +41,6 @@ void set_current(const settings_values& v) {
     sdl.fullscreen = v.fullscreen;
 }
 
-std::string file_text(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void put_file(const char* name, const std::string& text) {
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
     out << text;

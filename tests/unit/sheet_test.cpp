@@ -41,14 +41,6 @@ std::vector<uint32_t> decomposed(SDL_Surface* s) {
     return colours;
 }
 
-int count_lines(const std::string& text, const std::string& line) {
-    int n = 0;
-    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
-        ++n;
-    }
-    return n;
-}
-
 // ---- the alpha read ------------------------------------------------------------------------
 
 struct layout {

@@ -18,6 +18,7 @@ namespace {
 using test_support::make_rgba;
 using test_support::put_rgba;
 using test_support::rgba_at;
+using test_support::screen_rgb;
 
 constexpr uint32_t green_rgba = 0x00FF00FF;
 constexpr uint32_t black_rgba = 0x000000FF;
@@ -147,10 +148,6 @@ int ground_count_of(uint32_t rgba) {
         }
     }
     return count;
-}
-
-uint32_t screen_rgb(int x, int y) {
-    return rgba_at(sdl.screen, x, y) >> 8;
 }
 
 class shields_test : public ::testing::Test {

@@ -25,15 +25,6 @@ SDL_Surface* make_coordinate_image(int w, int h) {
     return s;
 }
 
-uint32_t rgb_at(SDL_Surface* s, int x, int y) {
-    return rgba_at(s, x, y) >> 8;
-}
-
-std::vector<uint8_t> pixel_bytes(SDL_Surface* s) {
-    const uint8_t* p = static_cast<const uint8_t*>(s->pixels);
-    return std::vector<uint8_t>(p, p + s->pitch * s->h);
-}
-
 constexpr uint32_t background = 0x102030;
 
 struct blit_case {

@@ -34,15 +34,6 @@ protected:
     }
 };
 
-uint32_t rgb_at(SDL_Surface* s, int x, int y) {
-    return rgba_at(s, x, y) >> 8;
-}
-
-std::vector<uint8_t> pixel_bytes(SDL_Surface* s) {
-    const uint8_t* p = static_cast<const uint8_t*>(s->pixels);
-    return std::vector<uint8_t>(p, p + s->pitch * s->h);
-}
-
 // What the library draws for `text` at (x, y), to compare with.
 SDL_Surface* reference(TTF_Font* font, const char* text, SDL_Color colour, int x, int y) {
     SDL_Surface* dst = make_opaque(200, 60, background);

@@ -23,10 +23,6 @@ constexpr int ship_h = 14;
 constexpr uint32_t ship_colour = 0xFF00FF;
 constexpr uint32_t blast_colour = 0xFFFF00;
 
-uint32_t rgb_at(SDL_Surface* s, int x, int y) {
-    return rgba_at(s, x, y) >> 8;
-}
-
 SDL_Surface* make_image(int w, int h, uint32_t rgb) {
     return make_rgba(w, h, rgb << 8 | 0xFF);
 }

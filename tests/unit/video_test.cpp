@@ -59,20 +59,6 @@ std::string attempt_line(int w, int h, int bpp) {
            std::to_string(h) + ", " + std::to_string(bpp) + " bit depth \n";
 }
 
-std::string file_text(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string caption() {
-    char* title = nullptr;
-    char* icon = nullptr;
-    SDL_WM_GetCaption(&title, &icon);
-    return title != nullptr ? title : "(none)";
-}
-
 enum class settings_file { missing, directory, text };
 
 struct setup_case {
