@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "game/bands.h"
 #include "game/player.h"
 #include "game/shields.h"
 #include "platform/base_collision.h"
@@ -19,17 +20,6 @@ constexpr int bullet_h = 5;
 constexpr int explosion_w = 5;
 constexpr int explosion_h = 7;
 constexpr uint32_t explosion_shown_ms = 150;
-
-int bullet_cell_x(int y) {
-    return y < 200 ? 1 : 0;
-}
-
-int explosion_cell_x(int y) {
-    if (y < 20) {
-        return 10;
-    }
-    return y < 200 ? 5 : 0;
-}
 
 // The lowest row a box test against a surface standing at top can still reach: the test
 // counts edge contact, so a box h pixels high touches down to top + h inclusive.
@@ -171,12 +161,11 @@ void fleet_bullet::move() {
 
 void fleet_bullet::draw() {
     for (bullet* b = head; b != nullptr; b = b->next) {
-        surface.draw_partial(bullet_image, bullet_w, bullet_h, bullet_cell_x(b->y), 0, sdl.screen,
+        surface.draw_partial(bullet_image, bullet_w, bullet_h, shot_cell_x(b->y), 0, sdl.screen,
                              b->x, b->y);
     }
     if (SDL_GetTicks() - explosion_ticks < explosion_shown_ms) {
-        surface.draw_partial(explosion_image, explosion_w, explosion_h,
-                             explosion_cell_x(explosion_y), 0, sdl.screen, explosion_x + 3,
-                             explosion_y);
+        surface.draw_partial(explosion_image, explosion_w, explosion_h, burst_cell_x(explosion_y),
+                             0, sdl.screen, explosion_x + 3, explosion_y);
     }
 }

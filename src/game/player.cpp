@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "game/bands.h"
 #include "game/shields.h"
 #include "platform/base_collision.h"
 #include "platform/base_ttf.h"
@@ -25,8 +26,6 @@ constexpr int32_t bonus_score = 1500;
 constexpr int shot_channel = 0;
 constexpr int spare_icon_y = 284;
 constexpr int score_y = 285;
-constexpr int bottom_band_y = 200;
-constexpr int middle_band_y = 20;
 
 bool key_down(const Uint8* keys, SDLKey a, SDLKey b) {
     return keys[a] != 0 || keys[b] != 0;
@@ -34,13 +33,6 @@ bool key_down(const Uint8* keys, SDLKey a, SDLKey b) {
 
 bool fire_down(const Uint8* keys) {
     return key_down(keys, SDLK_UP, SDLK_w) || keys[SDLK_SPACE] != 0;
-}
-
-int explosion_cell_x(int y) {
-    if (y < middle_band_y) {
-        return 10;
-    }
-    return y < bottom_band_y ? 5 : 0;
 }
 
 }  // namespace
@@ -118,13 +110,12 @@ void player::draw() {
         death_frame = rand() & 1;
     }
     if (shot_active) {
-        const int cell_x = shot_y < bottom_band_y ? 1 : 0;
-        surface.draw_partial(shot_image, shot_w, shot_h, cell_x, 0, sdl.screen, shot_x, shot_y);
+        surface.draw_partial(shot_image, shot_w, shot_h, shot_cell_x(shot_y), 0, sdl.screen, shot_x,
+                             shot_y);
     }
     if (SDL_GetTicks() - explosion_ticks < explosion_ms) {
-        surface.draw_partial(explosion_image, explosion_w, explosion_h,
-                             explosion_cell_x(explosion_y), 0, sdl.screen, explosion_x,
-                             explosion_y);
+        surface.draw_partial(explosion_image, explosion_w, explosion_h, burst_cell_x(explosion_y),
+                             0, sdl.screen, explosion_x, explosion_y);
     }
     for (int i = 0; i < lives - 1; ++i) {
         surface.draw_partial(base_image, base_w, base_h, 0, 0, sdl.screen, 30 * i, spare_icon_y);
