@@ -23,9 +23,10 @@ float frame_length() {
 constexpr int target_rate = 60;
 constexpr uint32_t window_ms = 1000;
 
-// SDL's clock follows the wall clock, so it can jump back by hours; a steady clock never
-// asks for more than one frame's wait, so no wait may be longer than that.
-constexpr uint32_t longest_wait_ms = 17;
+// SDL's clock follows the wall clock, so it can jump back by hours. A steady clock asks for
+// at most a frame and the tick that a reading right after a wait can come up short; only a
+// wait beyond two frames is the clock's fault, and it is cut to one frame.
+constexpr uint32_t cut_wait_ms = 17;
 
 }  // namespace
 
@@ -52,7 +53,7 @@ bool fps::limit() {
     }
     if (now < target) {
         uint32_t wait = target - now;
-        SDL_Delay(wait < longest_wait_ms ? wait : longest_wait_ms);
+        SDL_Delay(float(wait) > 2 * frame_ms ? cut_wait_ms : wait);
         now = SDL_GetTicks();
     }
     last_tick = now;

@@ -63,8 +63,10 @@ protected:
         return count;
     }
 
-    // A frame's wait is never longer than one frame, whatever the clock does.
-    void TearDown() override { EXPECT_LE(longest_delay, 17u); }
+    // A frame's wait is never longer than one frame on a clock that keeps time exactly,
+    // whatever jumps it makes; a test whose clock reads short after a wait allows one more.
+    uint32_t longest_allowed = 17;
+    void TearDown() override { EXPECT_LE(longest_delay, longest_allowed); }
 };
 
 TEST_F(limiter, init_starts_a_window_with_the_frame_length_just_above_one_sixtieth) {
@@ -210,6 +212,62 @@ TEST_F(limiter, a_clock_set_back_an_hour_costs_one_short_wait) {
     EXPECT_TRUE(frame(2)) << "the window's clock has run out of order, so it closes";
     EXPECT_LE(fake_sdl::delayed_ms - delayed_before, 17u);
     EXPECT_EQ(run_window(), 60) << "the next window is on schedule again";
+}
+
+TEST_F(limiter, a_wait_a_steady_clock_can_ask_for_is_never_cut) {
+    struct wait_case {
+        uint32_t asked;
+        uint32_t given;
+    };
+    // Two frame lengths are 33.3 ms: anything longer means the clock went back or wrapped.
+    const wait_case cases[] = {{16, 16}, {17, 17}, {18, 18}, {33, 33}, {34, 17}, {3600000, 17}};
+    for (const wait_case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        longest_allowed = c.given;
+        start(10000000);
+        fps.last_tick = fake_sdl::ticks;
+        // The first deadline is 16 ms after the window's start; a clock behind it asks for more.
+        fake_sdl::ticks -= c.asked - 16;
+        frame(0);
+        EXPECT_EQ(fake_sdl::delay_calls, 1);
+        EXPECT_EQ(fake_sdl::last_delay_ms, c.given);
+    }
+}
+
+// SDL's clock is read right after a wait; now and then it comes up one tick short of where
+// the wait ended, so the next frame asks for 18 ms to reach its deadline.
+void every_other_wait_reads_short() {
+    note_delay();
+    if (fake_sdl::delay_calls % 2 == 1) {
+        fake_sdl::ticks -= 1;
+    }
+}
+
+TEST_F(limiter, a_clock_that_reads_short_after_a_wait_keeps_every_deadline) {
+    longest_allowed = 18;
+    const uint32_t window_start = 5000;
+    start(window_start);
+    fps.last_tick = window_start;
+    fake_sdl::after_delay = every_other_wait_reads_short;
+    uint32_t previous_end = 0;
+    int eighteens = 0;
+    for (int n = 1; n < 60; ++n) {
+        SCOPED_TRACE(n);
+        const int delays_before = fake_sdl::delay_calls;
+        EXPECT_FALSE(frame(0));
+        ASSERT_EQ(fake_sdl::delay_calls, delays_before + 1);
+        const uint32_t deadline = uint32_t(n * 1000 / 60);
+        const uint32_t end = fake_sdl::ticks - window_start;
+        EXPECT_EQ(fake_sdl::last_delay_ms, deadline - previous_end) << "the whole wait asked for";
+        EXPECT_EQ(end, deadline - (fake_sdl::delay_calls % 2 == 1 ? 1 : 0));
+        eighteens += fake_sdl::last_delay_ms == 18;
+        previous_end = end;
+    }
+    EXPECT_GT(eighteens, 0) << "the case worth testing must occur";
+    fake_sdl::after_delay = note_delay;
+    EXPECT_TRUE(frame(0)) << "the sixtieth frame closes the window";
+    EXPECT_EQ(fake_sdl::ticks - window_start, 1000u);
+    EXPECT_EQ(fps_data.frames, 60);
 }
 
 struct statistics_case {
