@@ -13,6 +13,15 @@ constexpr int default_height = 300;
 constexpr int default_bpp = 32;
 constexpr int smallest_listed_width = 800;
 
+// SDL 1.2 keeps window sizes in 16 bits. A larger size reaches the X server cut short, which
+// rejects the window and ends the process before the game could fall back; so such a size
+// is refused here and takes the same way back to the default mode as any refused mode.
+constexpr int largest_size = 65535;
+
+bool library_holds_size(int w, int h) {
+    return w <= largest_size && h <= largest_size;
+}
+
 }  // namespace
 
 void sdl::init(uint32_t flags) {
@@ -125,7 +134,7 @@ void sdl::write_config() {
 
 void sdl::set_video(int w, int h, int depth, uint32_t flags) {
     std::printf("DEBUG:  Attempting to make SDL Window at %i x %i, %i bit depth \n", w, h, depth);
-    screen = SDL_SetVideoMode(w, h, depth, flags);
+    screen = library_holds_size(w, h) ? SDL_SetVideoMode(w, h, depth, flags) : nullptr;
     if (screen == nullptr) {
         std::printf("CRITICAL EXISTANCE FAILURE: Unable to Create SDL Window \n");
         revert_defaults();

@@ -1,6 +1,7 @@
 // fake_sdl.cpp: test-owned replacements for the library's clock, delay and keyboard.
 #include "fake_sdl.h"
 
+#include <dlfcn.h>
 #include <pthread.h>
 
 #include <cstdlib>
@@ -16,6 +17,15 @@ uint32_t last_delay_ms;
 int delay_calls;
 Uint8 keys[SDLK_LAST];
 void (*after_delay)();
+std::vector<video_request> video_requests;
+SDL_Surface* (*set_video_mode)(int w, int h, int bpp, Uint32 flags);
+
+SDL_Surface* library_set_video_mode(int w, int h, int bpp, Uint32 flags) {
+    using set_video_mode_fn = SDL_Surface* (*)(int, int, int, Uint32);
+    static const set_video_mode_fn library =
+        reinterpret_cast<set_video_mode_fn>(dlsym(RTLD_NEXT, "SDL_SetVideoMode"));
+    return library(w, h, bpp, flags);
+}
 
 void reset(uint32_t start) {
     ticks = start;
@@ -25,6 +35,8 @@ void reset(uint32_t start) {
     delay_calls = 0;
     std::memset(keys, 0, sizeof keys);
     after_delay = nullptr;
+    video_requests.clear();
+    set_video_mode = nullptr;
 }
 
 }  // namespace fake_sdl
@@ -73,6 +85,14 @@ extern "C" void SDL_Delay(Uint32 ms) {
     if (fake_sdl::after_delay != nullptr) {
         fake_sdl::after_delay();
     }
+}
+
+extern "C" SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
+    SDL_Surface* screen = fake_sdl::set_video_mode != nullptr
+                              ? fake_sdl::set_video_mode(width, height, bpp, flags)
+                              : fake_sdl::library_set_video_mode(width, height, bpp, flags);
+    fake_sdl::video_requests.push_back({width, height, bpp, flags, screen != nullptr});
+    return screen;
 }
 
 extern "C" Uint8* SDL_GetKeyState(int* numkeys) {

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace fake_sdl {
 
@@ -19,7 +20,20 @@ extern Uint8 keys[SDLK_LAST];
 // also inside loops that do not return to the test (the game-over screen).
 extern void (*after_delay)();  // what SDL_GetKeyState returns
 
-// Clock at `start`, nothing held, no delays recorded.
+// A request for a video mode and whether it was granted.
+struct video_request {
+    int w, h, bpp;
+    Uint32 flags;
+    bool granted;
+};
+// Every SDL_SetVideoMode call, in order. While set_video_mode is set it answers in the
+// library's place (e.g. a refusal where the library would grant); library_set_video_mode
+// asks the library itself.
+extern std::vector<video_request> video_requests;
+extern SDL_Surface* (*set_video_mode)(int w, int h, int bpp, Uint32 flags);
+SDL_Surface* library_set_video_mode(int w, int h, int bpp, Uint32 flags);
+
+// Clock at `start`, nothing held, no delays or video requests recorded, the library answers.
 void reset(uint32_t start = 0);
 inline void press(SDLKey key) {
     keys[key] = 1;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_sdl.h"
 #include "platform/sdl.h"
 #include "test_support.h"
 
@@ -61,11 +62,16 @@ std::string attempt_line(int w, int h, int bpp) {
 
 enum class settings_file { missing, directory, text };
 
+// Who answers the first request for a window: the library, or the test in its place, so
+// that both answers the libraries give to the same request are seen on either library.
+enum class first_answer { library, refused, granted_640x480 };
+
 struct setup_case {
     const char* name;
     const char* driver;
     settings_file file;
     const char* text;
+    first_answer answer;
     std::vector<std::string> lines;
     // Expected display surface; width 0 means none.
     int screen_w, screen_h, screen_bpp;
@@ -78,11 +84,44 @@ std::ostream& operator<<(std::ostream& out, const setup_case& c) {
     return out << c.name;
 }
 
+std::vector<std::string> refused_lines(int w, int h, int bpp) {
+    return {infinite_line, attempt_line(w, h, bpp), refused_line, default_line, title_line};
+}
+
+// An empty file leaves all four fields 0; whether a 0 x 0 x 0 window is granted is the
+// library's choice (see video_setup_empty_file).
+const setup_case empty_file_refused = {"empty_file_asks_for_zeros_refused",
+                                       "dummy",
+                                       settings_file::text,
+                                       "",
+                                       first_answer::refused,
+                                       refused_lines(0, 0, 0),
+                                       400,
+                                       300,
+                                       32,
+                                       false,
+                                       defaults_text,
+                                       false};
+const setup_case empty_file_granted = {
+    "empty_file_asks_for_zeros_granted",
+    "dummy",
+    settings_file::text,
+    "",
+    first_answer::granted_640x480,
+    {infinite_line, attempt_line(0, 0, 0), created_line, title_line},
+    640,
+    480,
+    32,
+    false,
+    "0\n0\n0\n0\n",
+    false};
+
 const setup_case setup_cases[] = {
     {"read_and_accepted",
      "dummy",
      settings_file::text,
      "320\n240\n16\n0\n",
+     first_answer::library,
      {infinite_line, attempt_line(320, 240, 16), created_line, title_line},
      320,
      240,
@@ -94,6 +133,7 @@ const setup_case setup_cases[] = {
      "dummy",
      settings_file::text,
      "1024 768 32 1",
+     first_answer::library,
      {infinite_line, attempt_line(1024, 768, 32), created_line, title_line},
      1024,
      768,
@@ -105,6 +145,7 @@ const setup_case setup_cases[] = {
      "dummy",
      settings_file::text,
      "640\n480\n32\n2\n",
+     first_answer::library,
      {infinite_line, attempt_line(640, 480, 32), created_line, title_line},
      640,
      480,
@@ -112,32 +153,24 @@ const setup_case setup_cases[] = {
      false,
      "640\n480\n32\n0\n",
      false},
-    {"read_and_refused",
-     "dummy",
-     settings_file::text,
-     "-400\n300\n32\n0\n",
-     {infinite_line, attempt_line(-400, 300, 32), refused_line, default_line, title_line},
-     400,
-     300,
-     32,
-     false,
-     defaults_text,
+    {"read_and_refused", "dummy", settings_file::text, "-400\n300\n32\n0\n", first_answer::library,
+     refused_lines(-400, 300, 32), 400, 300, 32, false, defaults_text, false},
+    // Sizes beyond 16 bits would reach the window system cut short; they are refused.
+    {"width_beyond_16_bits", "dummy", settings_file::text, "65536\n10\n32\n0\n",
+     first_answer::library, refused_lines(65536, 10, 32), 400, 300, 32, false, defaults_text,
      false},
-    {"empty_file_asks_for_zeros",
-     "dummy",
-     settings_file::text,
-     "",
-     {infinite_line, attempt_line(0, 0, 0), refused_line, default_line, title_line},
-     400,
-     300,
-     32,
-     false,
-     defaults_text,
+    {"height_beyond_16_bits", "dummy", settings_file::text, "100 65536 32 0", first_answer::library,
+     refused_lines(100, 65536, 32), 400, 300, 32, false, defaults_text, false},
+    {"width_far_beyond_16_bits", "dummy", settings_file::text, "131072 300 32 0",
+     first_answer::library, refused_lines(131072, 300, 32), 400, 300, 32, false, defaults_text,
      false},
+    empty_file_refused,
+    empty_file_granted,
     {"file_missing",
      "dummy",
      settings_file::missing,
      nullptr,
+     first_answer::library,
      {infinite_line, no_file_line, default_line, title_line},
      400,
      300,
@@ -146,10 +179,11 @@ const setup_case setup_cases[] = {
      defaults_text,
      false},
     // A folder in the file's place opens but yields no value, and cannot be written.
-    {"write_failure",
+    {"folder_in_place_of_the_file",
      "dummy",
      settings_file::directory,
      nullptr,
+     first_answer::refused,
      {infinite_line, attempt_line(0, 0, 0), refused_line, default_line, write_error_line,
       title_line},
      400,
@@ -162,6 +196,7 @@ const setup_case setup_cases[] = {
      "no-such-driver",
      settings_file::missing,
      nullptr,
+     first_answer::library,
      {"CRITICAL EXISTANCE FAILURE: Unable to Init SDL \n", no_modes_line, no_file_line,
       default_line, no_default_line, title_line},
      0,
@@ -174,6 +209,7 @@ const setup_case setup_cases[] = {
      "no-such-driver",
      settings_file::text,
      "640 480 32 0",
+     first_answer::library,
      {"CRITICAL EXISTANCE FAILURE: Unable to Init SDL \n", no_modes_line,
       attempt_line(640, 480, 32), refused_line, default_line, no_default_line, title_line},
      0,
@@ -184,20 +220,41 @@ const setup_case setup_cases[] = {
      true},
 };
 
-class video_setup : public testing::TestWithParam<setup_case> {};
+// The test's answers stand in for the first request only; the library answers the rest.
+SDL_Surface* refuse_once(int, int, int, Uint32) {
+    fake_sdl::set_video_mode = nullptr;
+    return nullptr;
+}
 
-TEST_P(video_setup, prints_its_lines_in_order_and_leaves_window_and_file) {
-    const setup_case& c = GetParam();
+SDL_Surface* grant_640x480_once(int, int, int, Uint32 flags) {
+    fake_sdl::set_video_mode = nullptr;
+    return fake_sdl::library_set_video_mode(640, 480, 32, flags);
+}
+
+SDL_Surface* refuse_all_but_the_default(int w, int h, int bpp, Uint32 flags) {
+    if (w == 400 && h == 300 && bpp == 32 && flags == 0) {
+        return fake_sdl::library_set_video_mode(w, h, bpp, flags);
+    }
+    return nullptr;
+}
+
+// Prepares the folder and the driver, runs the set-up and returns what it printed.
+std::string run_setup(const setup_case& c) {
     enter_scratch_dir();
     setenv("SDL_VIDEODRIVER", c.driver, 1);
     if (c.file == settings_file::text) {
         std::ofstream(settings_file_name, std::ios::binary) << c.text;
     } else if (c.file == settings_file::directory) {
-        ASSERT_EQ(mkdir(settings_file_name, 0755), 0);
+        EXPECT_EQ(mkdir(settings_file_name, 0755), 0);
     }
+    fake_sdl::video_requests.clear();
+    fake_sdl::set_video_mode = c.answer == first_answer::refused           ? refuse_once
+                               : c.answer == first_answer::granted_640x480 ? grant_640x480_once
+                                                                           : nullptr;
+    return capture_stdout([] { sdl.init(SDL_INIT_VIDEO); });
+}
 
-    std::string printed = capture_stdout([] { sdl.init(SDL_INIT_VIDEO); });
-
+void expect_outcome(const setup_case& c, const std::string& printed) {
     std::string expected;
     for (const std::string& line : c.lines) {
         expected += line;
@@ -219,10 +276,82 @@ TEST_P(video_setup, prints_its_lines_in_order_and_leaves_window_and_file) {
     }
 }
 
+class video_setup : public testing::TestWithParam<setup_case> {};
+
+TEST_P(video_setup, prints_its_lines_in_order_and_leaves_window_and_file) {
+    const setup_case& c = GetParam();
+    std::string printed = run_setup(c);
+    expect_outcome(c, printed);
+    for (const fake_sdl::video_request& r : fake_sdl::video_requests) {
+        EXPECT_LE(r.w, 65535) << "a width the library cannot hold reached it";
+        EXPECT_LE(r.h, 65535) << "a height the library cannot hold reached it";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(outcomes, video_setup, testing::ValuesIn(setup_cases),
                          [](const testing::TestParamInfo<setup_case>& info) {
                              return std::string(info.param.name);
                          });
+
+// Classic SDL 1.2 refuses a 0 x 0 x 0 window on the dummy driver, sdl12-compat grants one of
+// the desktop's size: either way the game takes the path that belongs to the answer.
+TEST(video_setup_empty_file, follows_the_librarys_own_answer) {
+    setup_case c = empty_file_refused;
+    c.answer = first_answer::library;
+    std::string printed = run_setup(c);
+    ASSERT_FALSE(fake_sdl::video_requests.empty());
+    const fake_sdl::video_request first = fake_sdl::video_requests.front();
+    EXPECT_EQ(first.w, 0);
+    EXPECT_EQ(first.h, 0);
+    EXPECT_EQ(first.bpp, 0);
+    if (first.granted) {
+        SCOPED_TRACE("the library granted 0 x 0");
+        c = empty_file_granted;
+        ASSERT_NE(sdl.screen, nullptr);
+        // The size of a granted 0 x 0 window is the library's to choose.
+        c.screen_w = sdl.screen->w;
+        c.screen_h = sdl.screen->h;
+        c.screen_bpp = sdl.screen->format->BitsPerPixel;
+        EXPECT_GT(c.screen_w, 0);
+        EXPECT_GT(c.screen_h, 0);
+    } else {
+        SCOPED_TRACE("the library refused 0 x 0");
+    }
+    expect_outcome(c, printed);
+}
+
+TEST(video_mode, a_size_reaches_the_library_only_when_it_fits_in_16_bits) {
+    struct size_case {
+        int w, h;
+        bool asked;
+    };
+    const size_case cases[] = {
+        {65535, 10, true},      {10, 65535, true},   {65536, 10, false}, {10, 65536, false},
+        {131072, 300, false},   {-65536, 300, true},  // negative sizes are the library's to refuse
+        {2147483647, 1, false},
+    };
+    enter_scratch_dir();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    for (const size_case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.w << " x " << k.h);
+        fake_sdl::video_requests.clear();
+        // Refused in the library's place, so that no huge surface is made.
+        fake_sdl::set_video_mode = refuse_all_but_the_default;
+        std::string printed = capture_stdout([&] { sdl.set_video(k.w, k.h, 8, 0); });
+        EXPECT_EQ(printed, attempt_line(k.w, k.h, 8) + refused_line + default_line);
+        ASSERT_EQ(fake_sdl::video_requests.size(), k.asked ? 2u : 1u);
+        if (k.asked) {
+            EXPECT_EQ(fake_sdl::video_requests[0].w, k.w);
+            EXPECT_EQ(fake_sdl::video_requests[0].h, k.h);
+        }
+        const fake_sdl::video_request defaults = fake_sdl::video_requests.back();
+        EXPECT_EQ(defaults.w, 400);
+        EXPECT_EQ(defaults.h, 300);
+        EXPECT_TRUE(defaults.granted);
+        EXPECT_EQ(file_text(settings_file_name), defaults_text);
+    }
+}
 
 TEST(video_mode, accepted_mode_with_unwritable_file_keeps_the_window) {
     enter_scratch_dir();
