@@ -1,8 +1,15 @@
 // sdl.cpp: the window, the fullscreen mode list and the settings file.
 #include "platform/sdl.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstdio>
-#include <fstream>
+#include <sstream>
+#include <string>
 
 const char* const settings_file_name = "Video_Settings.cfg";
 
@@ -20,6 +27,129 @@ constexpr int largest_size = 65535;
 
 bool library_holds_size(int w, int h) {
     return w <= largest_size && h <= largest_size;
+}
+
+// The four values stand at the start of the file; a file larger than this is read no
+// further, so that no settings file can exhaust the memory.
+constexpr size_t most_bytes_read = 1 << 20;
+
+// As many links as the kernel itself follows before it gives up.
+constexpr int most_links = 40;
+
+// Opens the settings file only when it is a regular file or a link to one: a FIFO would hold
+// the start in open() for ever, and a device or a folder holds no settings. The type is
+// checked before opening, so that no device is ever opened, and again on the opened file,
+// which cannot be swapped in between; the open itself never waits. -1 when not readable.
+int open_regular_for_reading(const char* name) {
+    struct stat info;
+    if (stat(name, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return -1;
+    }
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return -1;
+    }
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string read_start(int fd) {
+    std::string text;
+    char chunk[4096];
+    while (text.size() < most_bytes_read) {
+        ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        text.append(chunk, size_t(got));
+    }
+    return text;
+}
+
+// The folder part of a path, with its final slash; empty for a bare name.
+std::string folder_of(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The path a name finally stands for when every link on the way is followed, relative
+// links from their own folder. Players keep settings in dotfile repositories through a link;
+// replacing the link with a file would quietly cut it. Empty when a link cannot be read.
+std::string final_target(std::string path) {
+    for (int hops = 0; hops <= most_links; ++hops) {
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        char target[PATH_MAX];
+        ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) >= sizeof target) {
+            return std::string();
+        }
+        std::string next(target, size_t(length));
+        path = next[0] == '/' ? next : folder_of(path) + next;
+    }
+    return std::string();
+}
+
+// Each value on its line with a flush after it; true only when every step succeeded and the
+// data reached the disk. Closes fd in every case.
+bool write_values(int fd, const int32_t (&values)[4]) {
+    std::FILE* out = fdopen(fd, "w");
+    if (out == nullptr) {
+        close(fd);
+        return false;
+    }
+    bool written = true;
+    for (int32_t value : values) {
+        written = written && std::fprintf(out, "%d\n", value) >= 0 && std::fflush(out) == 0;
+    }
+    written = written && fsync(fileno(out)) == 0;
+    return std::fclose(out) == 0 && written;
+}
+
+mode_t creation_mode() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes the values in full to a new file beside the target and renames it over the target,
+// so that a full disk or any other failure leaves the old file exactly as it was. Only a
+// regular file (or a link to one) is replaced, and a new one is made where none is.
+bool replace_settings(const char* name, const int32_t (&values)[4]) {
+    const std::string target = final_target(name);
+    if (target.empty()) {
+        return false;
+    }
+    struct stat info;
+    const bool exists = lstat(target.c_str(), &info) == 0;
+    if (exists ? !S_ISREG(info.st_mode) : errno != ENOENT) {
+        return false;
+    }
+    const std::string folder = folder_of(target);
+    std::string temporary = folder + "." + target.substr(folder.size()) + ".XXXXXX";
+    int fd = mkstemp(&temporary[0]);
+    if (fd < 0) {
+        return false;
+    }
+    const mode_t mode = exists ? info.st_mode & 07777 : creation_mode();
+    if (fchmod(fd, mode) != 0) {
+        close(fd);
+        unlink(temporary.c_str());
+        return false;
+    }
+    if (!write_values(fd, values) || rename(temporary.c_str(), target.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -79,14 +209,16 @@ void sdl::resolution_add(int w, int h) {
 }
 
 bool sdl::read_config() {
-    std::ifstream in(settings_file_name);
-    if (!in.is_open()) {
+    int fd = open_regular_for_reading(settings_file_name);
+    if (fd < 0) {
         std::printf(
             "ERROR:  SDL.ReadConfig -> Unable to Read From File: %s - Reverting to Defaults\n",
             settings_file_name);
         revert_defaults();
         return false;
     }
+    std::istringstream in(read_start(fd));
+    close(fd);
     read_values(in);
     return true;
 }
@@ -116,20 +248,10 @@ void sdl::read_values(std::istream& in) {
 }
 
 void sdl::write_config() {
-    std::FILE* out = std::fopen(settings_file_name, "w");
-    if (out == nullptr) {
+    const int32_t values[4] = {width, height, bpp, fullscreen ? 1 : 0};
+    if (!replace_settings(settings_file_name, values)) {
         std::printf("ERROR:  SDL.WriteConfig -> Unable to Write to File: %s\n", settings_file_name);
-        return;
     }
-    std::fprintf(out, "%d\n", width);
-    std::fflush(out);
-    std::fprintf(out, "%d\n", height);
-    std::fflush(out);
-    std::fprintf(out, "%d\n", bpp);
-    std::fflush(out);
-    std::fprintf(out, "%d\n", fullscreen ? 1 : 0);
-    std::fflush(out);
-    std::fclose(out);
 }
 
 void sdl::set_video(int w, int h, int depth, uint32_t flags) {

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # A settings file that cannot be written: the write error line once per start, and the game
-# plays on in the mode it opened. Two ways to be unwritable: the file's name taken by a
-# folder, and a settings file that may be read but not replaced.
+# plays on in the mode it opened. Three ways to be unwritable: the file's name taken by a
+# folder or by a FIFO (neither is read: the read error and the default window), and a
+# settings file that may be read but not replaced.
 source "$E2E_LIB"
 start_x
 make_game_dir
 settings="$work/game/Video_Settings.cfg"
 write_error="ERROR:  SDL.WriteConfig -> Unable to Write to File: Video_Settings.cfg"
+read_error="ERROR:  SDL.ReadConfig -> Unable to Read From File: Video_Settings.cfg - Reverting to Defaults"
 
 # Root may write into a read-only folder, so for root the file is made immutable instead;
 # the trap lifts that again, or the scratch folder could not be removed.
@@ -38,18 +40,26 @@ play_and_quit() {
 
 count_write_errors() { grep -cxF "$write_error" "$work/stdout.txt" || true; }
 
-# The name taken by a folder. Whether a folder can be opened for reading is up to the
-# platform; either way the game must open a window, say once that it cannot write, and run.
-mkdir "$settings"
-start_game
-find_window
-size=$(window_size)
-play_and_quit
-[[ $(count_write_errors) == 1 ]] || fail "expected the write error line once"
-grep -qF "SDL Window" "$work/stdout.txt" || fail "no window line"
-[[ -d "$settings" ]] || fail "the folder in the settings file's place is gone"
-echo "folder in place of the settings file: window $size, one write error"
-rmdir "$settings"
+# The name taken by a folder, then by a FIFO, which would hold the start in open() for ever
+# if it were opened like a file. Neither is read nor written over.
+for kind in folder fifo; do
+  if [[ $kind == folder ]]; then mkdir "$settings"; else mkfifo "$settings"; fi
+  start_game
+  find_window
+  size=$(window_size)
+  [[ $size == 400x300 ]] || fail "$kind: window is $size, expected the default"
+  play_and_quit
+  [[ $(count_write_errors) == 1 ]] || fail "$kind: expected the write error line once"
+  grep -qxF "$read_error" "$work/stdout.txt" || fail "$kind: no read error line"
+  if [[ $kind == folder ]]; then
+    [[ -d "$settings" ]] || fail "the folder in the settings file's place is gone"
+    rmdir "$settings"
+  else
+    [[ -p "$settings" ]] || fail "the FIFO in the settings file's place is gone"
+    rm "$settings"
+  fi
+  echo "$kind in place of the settings file: window $size, read error, one write error"
+done
 
 # A settings file that cannot be replaced: its mode is used, and the file keeps its text.
 printf '640 480 16 0' >"$settings"

@@ -1,16 +1,43 @@
 // settings_test.cpp: reading and writing the four values of Video_Settings.cfg.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/sdl.h"
 #include "test_support.h"
 
 using namespace test_support;
+
+namespace {
+
+// While set, renaming fails as it does across file systems; otherwise the library renames.
+bool rename_fails = false;
+
+}  // namespace
+
+extern "C" int rename(const char* from, const char* to) noexcept {
+    if (rename_fails) {
+        errno = EXDEV;
+        return -1;
+    }
+    using rename_fn = int (*)(const char*, const char*);
+    static const rename_fn library = reinterpret_cast<rename_fn>(dlsym(RTLD_NEXT, "rename"));
+    return library(from, to);
+}
 
 namespace {
 
@@ -164,6 +191,169 @@ TEST(settings_writing, unwritable_file_prints_one_error_and_changes_nothing) {
     std::string printed = capture_stdout([] { sdl.write_config(); });
     EXPECT_EQ(printed, "ERROR:  SDL.WriteConfig -> Unable to Write to File: Video_Settings.cfg\n");
     EXPECT_EQ(current(), settings_values({400, 300, 32, false}));
+}
+
+// ---- replacing the file whole --------------------------------------------------------------
+
+const char* const write_error_line =
+    "ERROR:  SDL.WriteConfig -> Unable to Write to File: Video_Settings.cfg\n";
+
+// Every name in a folder, so that a temporary file left behind shows.
+std::set<std::string> names_in(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// Runs fn with files limited to `bytes`: a write beyond fails as on a full disk. The limit is
+// lifted before fn's printing is flushed into the captured output, which is a file too.
+void with_file_size_limit(rlim_t bytes, const std::function<void()>& fn) {
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit limited = before;
+    limited.rlim_cur = bytes;
+    std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    fn();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &before), 0);
+}
+
+TEST(settings_writing, a_disk_full_at_any_byte_leaves_the_old_file_as_it_was) {
+    const std::string old_text = "640\n480\n16\n0\n";
+    const std::string new_text = "1024\n768\n32\n1\n";
+    for (bool old_file : {true, false}) {
+        for (size_t room = 0; room <= new_text.size(); ++room) {
+            SCOPED_TRACE(testing::Message()
+                         << (old_file ? "old file, " : "no file, ") << room << " bytes of room");
+            enter_scratch_dir();
+            if (old_file) {
+                put_file("Video_Settings.cfg", old_text);
+            }
+            set_current({1024, 768, 32, true});
+            std::string printed =
+                capture_stdout([&] { with_file_size_limit(room, [] { sdl.write_config(); }); });
+            const bool fits = room == new_text.size();
+            EXPECT_EQ(printed, fits ? "" : write_error_line);
+            EXPECT_EQ(file_text("Video_Settings.cfg"), fits ? new_text : old_file ? old_text : "");
+            const std::set<std::string> left = fits || old_file
+                                                   ? std::set<std::string>{"Video_Settings.cfg"}
+                                                   : std::set<std::string>{};
+            EXPECT_EQ(names_in("."), left) << "no temporary file is left";
+        }
+    }
+}
+
+TEST(settings_writing, a_failed_rename_leaves_the_old_file_and_no_temporary_one) {
+    enter_scratch_dir();
+    put_file("Video_Settings.cfg", "640\n480\n16\n0\n");
+    set_current({1024, 768, 32, true});
+    rename_fails = true;
+    std::string printed = capture_stdout([] { sdl.write_config(); });
+    rename_fails = false;
+    EXPECT_EQ(printed, write_error_line);
+    EXPECT_EQ(file_text("Video_Settings.cfg"), "640\n480\n16\n0\n");
+    EXPECT_EQ(names_in("."), std::set<std::string>({"Video_Settings.cfg"}));
+}
+
+TEST(settings_writing, keeps_the_permissions_of_the_file_it_replaces) {
+    enter_scratch_dir();
+    put_file("Video_Settings.cfg", "640\n480\n16\n0\n");
+    ASSERT_EQ(chmod("Video_Settings.cfg", 0604), 0);
+    set_current({400, 300, 32, false});
+    sdl.write_config();
+    struct stat info;
+    ASSERT_EQ(stat("Video_Settings.cfg", &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+
+    // A new file gets what the process's file mask allows, as an ordinary new file does.
+    ASSERT_EQ(unlink("Video_Settings.cfg"), 0);
+    const mode_t mask = umask(027);
+    sdl.write_config();
+    umask(mask);
+    ASSERT_EQ(stat("Video_Settings.cfg", &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(file_text("Video_Settings.cfg"), "400\n300\n32\n0\n");
+}
+
+struct link_case {
+    const char* name;
+    // Links to make, in order: where, and what it points to.
+    std::vector<std::pair<std::string, std::string>> links;
+    const char* target;  // the file that finally holds the settings
+    bool target_exists;
+};
+
+std::ostream& operator<<(std::ostream& out, const link_case& c) {
+    return out << c.name;
+}
+
+class settings_link : public testing::TestWithParam<link_case> {};
+
+// Players keep their settings in a dotfile repository behind a link; the link must stay.
+TEST_P(settings_link, stays_a_link_and_its_target_is_replaced) {
+    const link_case& c = GetParam();
+    const std::string folder = enter_scratch_dir();
+    ASSERT_EQ(mkdir("dotfiles", 0755), 0);
+    ASSERT_EQ(mkdir("links", 0755), 0);
+    if (c.target_exists) {
+        put_file(c.target, "640\n480\n16\n0\n");
+    }
+    for (const auto& [where, to] : c.links) {
+        std::string pointed = to;
+        if (pointed.rfind("ABS/", 0) == 0) {
+            pointed = folder + "/" + pointed.substr(4);
+        }
+        ASSERT_EQ(symlink(pointed.c_str(), where.c_str()), 0) << where;
+    }
+    const auto names_before = names_in(".");
+    const auto links_before = names_in("links");
+    set_current({1024, 768, 32, true});
+    std::string printed = capture_stdout([] { sdl.write_config(); });
+    EXPECT_EQ(printed, "");
+    for (const auto& [where, to] : c.links) {
+        struct stat info;
+        ASSERT_EQ(lstat(where.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISLNK(info.st_mode)) << where << " is still a link";
+    }
+    EXPECT_EQ(file_text(c.target), "1024\n768\n32\n1\n");
+    EXPECT_EQ(file_text("Video_Settings.cfg"), "1024\n768\n32\n1\n");
+    EXPECT_EQ(names_in("."), names_before);
+    EXPECT_EQ(names_in("links"), links_before);
+    EXPECT_EQ(names_in("dotfiles"), std::set<std::string>({"vexlorn.cfg"}))
+        << "the target, and no temporary file beside it";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    kinds, settings_link,
+    testing::Values(link_case{"relative",
+                              {{"Video_Settings.cfg", "dotfiles/vexlorn.cfg"}},
+                              "dotfiles/vexlorn.cfg",
+                              true},
+                    link_case{"absolute",
+                              {{"Video_Settings.cfg", "ABS/dotfiles/vexlorn.cfg"}},
+                              "dotfiles/vexlorn.cfg",
+                              true},
+                    // The second link's target is relative to its own folder, not to the game's.
+                    link_case{"chain",
+                              {{"links/second", "../dotfiles/vexlorn.cfg"},
+                               {"Video_Settings.cfg", "links/second"}},
+                              "dotfiles/vexlorn.cfg",
+                              true},
+                    link_case{"to_a_file_not_yet_made",
+                              {{"Video_Settings.cfg", "dotfiles/vexlorn.cfg"}},
+                              "dotfiles/vexlorn.cfg",
+                              false}),
+    [](const testing::TestParamInfo<link_case>& info) { return std::string(info.param.name); });
+
+TEST(settings_writing, a_loop_of_links_is_not_written) {
+    enter_scratch_dir();
+    ASSERT_EQ(symlink("other", "Video_Settings.cfg"), 0);
+    ASSERT_EQ(symlink("Video_Settings.cfg", "other"), 0);
+    std::string printed = capture_stdout([] { sdl.write_config(); });
+    EXPECT_EQ(printed, write_error_line);
+    EXPECT_EQ(names_in("."), std::set<std::string>({"Video_Settings.cfg", "other"}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -60,7 +61,8 @@ std::string attempt_line(int w, int h, int bpp) {
            std::to_string(h) + ", " + std::to_string(bpp) + " bit depth \n";
 }
 
-enum class settings_file { missing, directory, text };
+// What stands in the settings file's place.
+enum class settings_file { missing, directory, text, fifo, device_link };
 
 // Who answers the first request for a window: the library, or the test in its place, so
 // that both answers the libraries give to the same request are seen on either library.
@@ -178,14 +180,39 @@ const setup_case setup_cases[] = {
      false,
      defaults_text,
      false},
-    // A folder in the file's place opens but yields no value, and cannot be written.
+    // A folder in the file's place can be neither read nor written.
     {"folder_in_place_of_the_file",
      "dummy",
      settings_file::directory,
      nullptr,
-     first_answer::refused,
-     {infinite_line, attempt_line(0, 0, 0), refused_line, default_line, write_error_line,
-      title_line},
+     first_answer::library,
+     {infinite_line, no_file_line, default_line, write_error_line, title_line},
+     400,
+     300,
+     32,
+     false,
+     nullptr,
+     false},
+    // A FIFO would hold the start in open() for ever; a device holds no settings. Neither is
+    // read, and neither is written over.
+    {"fifo_in_place_of_the_file",
+     "dummy",
+     settings_file::fifo,
+     nullptr,
+     first_answer::library,
+     {infinite_line, no_file_line, default_line, write_error_line, title_line},
+     400,
+     300,
+     32,
+     false,
+     nullptr,
+     false},
+    {"link_to_a_device",
+     "dummy",
+     settings_file::device_link,
+     nullptr,
+     first_answer::library,
+     {infinite_line, no_file_line, default_line, write_error_line, title_line},
      400,
      300,
      32,
@@ -246,12 +273,26 @@ std::string run_setup(const setup_case& c) {
         std::ofstream(settings_file_name, std::ios::binary) << c.text;
     } else if (c.file == settings_file::directory) {
         EXPECT_EQ(mkdir(settings_file_name, 0755), 0);
+    } else if (c.file == settings_file::fifo) {
+        EXPECT_EQ(mkfifo(settings_file_name, 0644), 0);
+    } else if (c.file == settings_file::device_link) {
+        EXPECT_EQ(symlink("/dev/zero", settings_file_name), 0);
     }
     fake_sdl::video_requests.clear();
     fake_sdl::set_video_mode = c.answer == first_answer::refused           ? refuse_once
                                : c.answer == first_answer::granted_640x480 ? grant_640x480_once
                                                                            : nullptr;
-    return capture_stdout([] { sdl.init(SDL_INIT_VIDEO); });
+    // Should the set-up ever wait on a FIFO again, the test ends here instead of hanging.
+    alarm(60);
+    std::string printed = capture_stdout([] { sdl.init(SDL_INIT_VIDEO); });
+    alarm(0);
+    return printed;
+}
+
+// The file type of what stands in the settings file's place, links not followed; 0 for none.
+mode_t type_in_place() {
+    struct stat info;
+    return lstat(settings_file_name, &info) == 0 ? info.st_mode & S_IFMT : 0;
 }
 
 void expect_outcome(const setup_case& c, const std::string& printed) {
@@ -280,8 +321,17 @@ class video_setup : public testing::TestWithParam<setup_case> {};
 
 TEST_P(video_setup, prints_its_lines_in_order_and_leaves_window_and_file) {
     const setup_case& c = GetParam();
+    const bool kept_in_place = c.file == settings_file::directory ||
+                               c.file == settings_file::fifo ||
+                               c.file == settings_file::device_link;
     std::string printed = run_setup(c);
     expect_outcome(c, printed);
+    if (kept_in_place) {
+        const mode_t expected = c.file == settings_file::directory ? S_IFDIR
+                                : c.file == settings_file::fifo    ? S_IFIFO
+                                                                   : S_IFLNK;
+        EXPECT_EQ(type_in_place(), expected) << "what stood in the file's place is left alone";
+    }
     for (const fake_sdl::video_request& r : fake_sdl::video_requests) {
         EXPECT_LE(r.w, 65535) << "a width the library cannot hold reached it";
         EXPECT_LE(r.h, 65535) << "a height the library cannot hold reached it";
