@@ -19,7 +19,9 @@ public:
     void sfx_play(Mix_Chunk* chunk, int channel);
     void sfx_loop(Mix_Chunk* chunk, int channel, int loops);
 
-    // Opens the WAV file in mode "rb" and loads it; names a file it could not load, once.
+    // Opens the WAV file in mode "rb" and loads it; names a file it could not load, once. A
+    // format the mixer cannot convert safely (no channels, more than two, a rate outside
+    // 8,000 to 192,000 Hz) is read from the header first and counts as not loaded.
     Mix_Chunk* load_sfx(const char* path);
 };
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every asset in turn missing, and every asset in turn damaged (replaced by text, empty, cut
-# short, or for an image saved without an alpha channel; the kinds of damage take turns over
-# the assets, so each kind meets images, sounds and the font): the game starts, names the file
-# once, plays on, and Escape still ends it with status 0. BAD_ASSETS_ALL=1 tries every kind of
-# damage on every asset.
+# short, for an image saved without an alpha channel, for a sound a format header without
+# channels or with a rate of 50 Hz, which would crash the library's converter; the kinds of
+# damage take turns over the assets, so each kind meets images, sounds and the font): the game
+# starts, names the file once, plays on, and Escape still ends it with status 0.
+# BAD_ASSETS_ALL=1 tries every kind of damage on every asset.
 source "$E2E_LIB"
 start_x
 
@@ -30,7 +31,18 @@ damage() {
     empty) : >"$file" ;;
     truncated) head -c $(($(stat -c %s "$file") / 2)) "$work/pristine/$2" >"$file" ;;
     no_alpha) convert "$work/pristine/$2" -alpha off "PNG24:$file" ;;
+    no_channels) patch_format "$file" 10 '\x00\x00' ;;
+    rate_50_hz) patch_format "$file" 12 '\x32\x00\x00\x00' ;;
   esac
+}
+
+# Overwrites bytes of a WAV file's format chunk, at an offset from the chunk's start (10 is
+# the channel count, 12 the sample rate).
+patch_format() {
+  local at
+  at=$(grep -obUa "fmt " "$1" | head -n 1 | cut -d: -f1)
+  [[ -n "$at" ]] || fail "$1 has no format chunk"
+  printf "$3" | dd of="$1" bs=1 seek=$((at + $2)) conv=notrunc status=none
 }
 
 # A key event for the game's window; the window vanishing means the game ended early.
@@ -89,6 +101,7 @@ for asset in "${assets[@]}"; do
   [[ "$asset" == *"${BAD_ASSETS_ONLY:-}"* ]] || continue
   damages=(text empty truncated)
   [[ "$asset" == *.png ]] && damages+=(no_alpha)
+  [[ "$asset" == *.wav ]] && damages+=(no_channels rate_50_hz)
   if [[ "${BAD_ASSETS_ALL:-0}" == 1 ]]; then
     kinds=(missing "${damages[@]}")
   else
@@ -110,6 +123,11 @@ for asset in "${assets[@]}"; do
     # nothing to report.
     if [[ "$kind" == no_alpha ]]; then
       [[ "$named" == 0 ]] || fail "$asset $kind: reported although it loads"
+    elif [[ "$kind" == truncated && "$asset" == *.wav ]]; then
+      # The classic library's reader rejects a WAV cut short, so it is named once; SDL2's
+      # reader (under sdl12-compat) loads what is there, so there is nothing to name.
+      [[ "$named" == 0 || "$named" == 1 ]] || fail "$asset $kind: named on $named lines"
+      echo "  ($asset $kind: $([[ "$named" == 1 ]] && echo "refused and named" || echo "loaded"))"
     else
       [[ "$named" == 1 ]] || fail "$asset $kind: named on $named lines, expected one"
     fi

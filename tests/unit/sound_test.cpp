@@ -4,8 +4,10 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -209,5 +211,117 @@ TEST(sound_load, a_missing_file_gives_a_null_chunk_named_once) {
     EXPECT_EQ(printed.find('\n'), printed.size() - 1) << "one line: " << printed;
     mixer.cleanup();
 }
+
+// ---- the format header ----------------------------------------------------------------------
+
+void put_le(std::string& bytes, uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) {
+        bytes += char(value >> (8 * i) & 0xFF);
+    }
+}
+
+void put_chunk(std::string& bytes, const char* id, const std::string& body) {
+    bytes += id;
+    put_le(bytes, uint32_t(body.size()), 4);
+    bytes += body;
+    if (body.size() % 2 == 1) {
+        bytes += '\0';
+    }
+}
+
+// A 16-bit PCM WAV file with the given channel count and rate, and a short tone; `before`
+// chunks stand between the RIFF header and the format chunk.
+std::string wav_bytes(uint32_t channels, uint32_t rate, const std::string& before = "") {
+    std::string format;
+    put_le(format, 1, 2);  // PCM
+    put_le(format, channels, 2);
+    put_le(format, rate, 4);
+    put_le(format, rate * channels * 2, 4);
+    put_le(format, channels * 2, 2);
+    put_le(format, 16, 2);
+    std::string samples;
+    for (int i = 0; i < 400; ++i) {
+        put_le(samples, i % 20 < 10 ? 0x2000 : 0xE000, 2);
+    }
+    std::string body = "WAVE" + before;
+    put_chunk(body, "fmt ", format);
+    put_chunk(body, "data", samples);
+    std::string file = "RIFF";
+    put_le(file, uint32_t(body.size()), 4);
+    return file + body;
+}
+
+// A chunk of `size` bytes before the format chunk; an odd size is padded to an even one.
+std::string list_chunk(size_t size) {
+    std::string list;
+    put_chunk(list, "LIST", std::string("INFOISFT") + std::string(size - 8, 'a'));
+    return list;
+}
+
+struct format_case {
+    const char* name;
+    std::string bytes;
+    bool loads;
+    const char* reason;  // part of the warning's reason; nullptr: the mixer's own
+};
+
+std::ostream& operator<<(std::ostream& out, const format_case& c) {
+    return out << c.name;
+}
+
+const char* const unplayable = "Unplayable WAV format";
+
+const format_case format_cases[] = {
+    {"mono_44100", wav_bytes(1, 44100), true, nullptr},
+    {"stereo_22050", wav_bytes(2, 22050), true, nullptr},
+    {"lowest_rate", wav_bytes(1, 8000), true, nullptr},
+    {"highest_rate", wav_bytes(2, 192000), true, nullptr},
+    {"format_after_a_list_chunk", wav_bytes(1, 11025, list_chunk(16)), true, nullptr},
+    {"no_channels", wav_bytes(0, 44100), false, unplayable},
+    {"three_channels", wav_bytes(3, 44100), false, unplayable},
+    {"rate_zero", wav_bytes(1, 0), false, unplayable},
+    {"rate_86", wav_bytes(2, 86), false, unplayable},
+    {"rate_7999", wav_bytes(1, 7999), false, unplayable},
+    {"rate_192001", wav_bytes(1, 192001), false, unplayable},
+    {"rate_zero_after_an_odd_sized_chunk", wav_bytes(1, 0, list_chunk(13)), false, unplayable},
+    {"rate_far_beyond", wav_bytes(1, 0xFFFFFFFFu), false, unplayable},
+    {"not_a_wav_file", "This is a text file, not what the game expects.\n", false, nullptr},
+};
+
+class sound_format : public testing::TestWithParam<format_case> {};
+
+TEST_P(sound_format, a_format_the_mixer_cannot_convert_counts_as_not_loaded) {
+    const format_case& c = GetParam();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    enter_scratch_dir();
+    std::ofstream("sound.wav", std::ios::binary) << c.bytes;
+    capture_stdout([] { mixer.init(); });
+    ASSERT_GT(mixer.sfx_volume, 0);
+    Mix_Chunk* chunk = nullptr;
+    std::string printed = capture_stdout([&] { chunk = mixer.load_sfx("sound.wav"); });
+    if (c.loads) {
+        EXPECT_NE(chunk, nullptr) << printed;
+        EXPECT_EQ(printed, "");
+        Mix_FreeChunk(chunk);
+    } else {
+        EXPECT_EQ(chunk, nullptr);
+        const std::string warning =
+            "WARNING: Unable to load sound sound.wav - playing on without it: ";
+        ASSERT_EQ(printed.rfind(warning, 0), 0u) << printed;
+        EXPECT_EQ(printed.find('\n'), printed.size() - 1) << "one line: " << printed;
+        if (c.reason != nullptr) {
+            EXPECT_NE(printed.find(c.reason), std::string::npos) << printed;
+        } else {
+            EXPECT_EQ(printed.find(unplayable), std::string::npos)
+                << "a file that is no WAV file is the mixer's to judge: " << printed;
+        }
+    }
+    mixer.cleanup();
+}
+
+INSTANTIATE_TEST_SUITE_P(headers, sound_format, testing::ValuesIn(format_cases),
+                         [](const testing::TestParamInfo<format_case>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
