@@ -129,7 +129,8 @@ SDL_Surface* surface::load_sheet(const char* path) {
     if (image == nullptr || SDL_GetVideoSurface() == nullptr || image->format->Amask == 0) {
         return image;
     }
-    // Without a converted copy the loaded image still draws the same, only more slowly.
+    // Without a converted copy the loaded image still draws, more slowly, and over a brighter
+    // screen pixel up to one step lighter per channel.
     SDL_Surface* converted = SDL_DisplayFormatAlpha(image);
     if (converted == nullptr) {
         return image;

@@ -36,7 +36,9 @@ public:
     SDL_Surface* load_image(const char* path);
     // load_image for an image that is only drawn: once a screen exists, an image with an alpha
     // channel is kept in the screen's own layout, which SDL blends several times faster than
-    // the loaded one. Colours and alpha stay as in the file.
+    // the loaded one. Colours and alpha stay as in the file, and an opaque pixel draws them
+    // exactly; SDL 1.2.15's generic blend of the image as loaded gave one more per channel
+    // where the screen below was brighter, so overlaps differ from the as-loaded picture.
     SDL_Surface* load_sheet(const char* path);
 };
 

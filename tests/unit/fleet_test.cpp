@@ -344,3 +344,42 @@ TEST(fleet_fire, only_live_columns_fire) {
     EXPECT_EQ(bullet_count(), 100);
     EXPECT_EQ(xs, (std::set<int32_t>{72, 222}));
 }
+
+// The order of the draws is part of every replay: first the column, drawn again until a live
+// one comes up, then the delay. Swapping them would still fire from live columns with delays
+// in range, so only the sequence itself shows it.
+TEST(fleet_fire, draws_the_column_first_and_the_delay_after_it) {
+    set_up();
+    const std::set<int> live = {2, 7, 9};
+    for (int c = 0; c < fleet::columns; ++c) {
+        if (live.count(c) == 0) {
+            kill_column(c);
+        }
+    }
+    int swap_would_show = 0;
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        std::srand(seed);
+        int column = std::rand() % fleet::columns;
+        while (live.count(column) == 0) {
+            column = std::rand() % fleet::columns;
+        }
+        const uint32_t delay = uint32_t(std::rand() % 700 + 500);
+        const int after = std::rand();
+
+        std::srand(seed);
+        const uint32_t swapped_delay = uint32_t(std::rand() % 700 + 500);
+        swap_would_show += swapped_delay != delay;
+
+        std::srand(seed);
+        fleet_bullet.reset();
+        fake_sdl::ticks = invaders.last_fire + invaders.fire_delay + 1;
+        invaders.fire();
+        ASSERT_NE(fleet_bullet.tail, nullptr);
+        // The formation stands at x 0; columns are 30 px apart, the bullet 12 px in.
+        EXPECT_EQ(fleet_bullet.tail->x, 30 * column + 12);
+        EXPECT_EQ(invaders.fire_delay, delay);
+        EXPECT_EQ(std::rand(), after) << "no other draw was made";
+    }
+    EXPECT_GT(swap_would_show, 0);
+}
