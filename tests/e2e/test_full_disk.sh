@@ -56,7 +56,8 @@ left_in_game_dir() { (cd "$disk/game" && ls -A | sort | tr '\n' ' '); }
 printf '640 480 16 0' >"$settings"
 fill_disk 1
 run_on_full_disk 640x480
-[[ "$(cat "$settings")" == "640 480 16 0" ]] || fail "the settings file changed: $(od -c "$settings")"
+[[ "$(cat "$settings")" == "640 480 16 0" ]] \
+  || fail "the settings file changed: $(od -c "$settings")"
 [[ $(left_in_game_dir) == "Aaargh.ttf IMG SFX Video_Settings.cfg vexlorn " ]] \
   || fail "left in the game folder: $(left_in_game_dir)"
 echo "full disk, valid settings file: window 640x480, one write error, the file unchanged"

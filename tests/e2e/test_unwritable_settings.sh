@@ -8,7 +8,8 @@ start_x
 make_game_dir
 settings="$work/game/Video_Settings.cfg"
 write_error="ERROR:  SDL.WriteConfig -> Unable to Write to File: Video_Settings.cfg"
-read_error="ERROR:  SDL.ReadConfig -> Unable to Read From File: Video_Settings.cfg - Reverting to Defaults"
+read_error="ERROR:  SDL.ReadConfig -> Unable to Read From File: Video_Settings.cfg"
+read_error+=" - Reverting to Defaults"
 
 # Root may write into a read-only folder, so for root the file is made immutable instead;
 # the trap lifts that again, or the scratch folder could not be removed.
