@@ -79,7 +79,7 @@ bool playable(SDL_RWops* file) {
     }
     if (found && (format.channels == 0 || format.channels > most_channels ||
                   format.rate < lowest_rate || format.rate > highest_rate)) {
-        SDL_SetError("Unplayable WAV format: %u channels at %u Hz", unsigned(format.channels),
+        SDL_SetError("Unplayable WAV format (channels %u, rate %u Hz)", unsigned(format.channels),
                      unsigned(format.rate));
         return false;
     }
