@@ -45,9 +45,7 @@ function vexlorn_save_settings() {
     if (error) {
       err('settings: cannot store the settings: ' + error);
     }
-    if (Module['onSettingsSaved']) {
-      Module['onSettingsSaved'](error);
-    }
+    window.dispatchEvent(new Event(error ? 'vexlorn-settings-unsaved' : 'vexlorn-settings-saved'));
   });
 }
 
