@@ -207,6 +207,26 @@ mergeInto(LibraryManager.library, {
     return 0;
   },
 
+  // SDL_mixer 1.2 answers with the number of channels it reserved; the emulation reserved them
+  // but answered 0, so the console said none were.
+  Mix_ReserveChannels: function(num) {
+    num = Math.max(0, Math.min(num, SDL.numChannels));
+    SDL.channelMinimumNumber = num;
+    return num;
+  },
+
+  // SDL 1.2's quit closes the window and stops every sound. The emulation ignored the call,
+  // so a game that had quit went on sounding and its last frame stayed as if it still ran:
+  // every channel is halted, and the page is told (Module.onQuit) so that it can say so.
+  SDL_Quit__deps: ['SDL_AudioQuit', 'Mix_HaltChannel'],
+  SDL_Quit: function() {
+    _Mix_HaltChannel(-1);
+    _SDL_AudioQuit();
+    if (Module['onQuit']) {
+      Module['onQuit']();
+    }
+  },
+
   // The emulation draws straight onto the page's canvas, so a flip has nothing to present.
   // The page counts frames here (Module.onFlip): its load-to-first-frame time and the tests'
   // look at the first frame start from it.

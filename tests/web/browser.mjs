@@ -195,6 +195,18 @@ export class page {
     return this.browser.send(method, params, this.sessionId);
   }
 
+  // Resolves true once the page has printed `line` (console messages reach the test as events
+  // of their own, which may trail the page's state); false if it has not after `limit_ms`.
+  async printed(line, limit_ms = 10000) {
+    for (let waited = 0; waited < limit_ms; waited += 20) {
+      if (this.console.includes(line)) {
+        return true;
+      }
+      await new Promise((resolve) => setTimeout(resolve, 20));
+    }
+    return this.console.includes(line);
+  }
+
   async evaluate(expression) {
     const result = await this.send('Runtime.evaluate', {
       expression,
@@ -277,6 +289,7 @@ const keys = {
   Right: { key: 'ArrowRight', code: 'ArrowRight', windowsVirtualKeyCode: 39 },
   Up: { key: 'ArrowUp', code: 'ArrowUp', windowsVirtualKeyCode: 38 },
   Space: { key: ' ', code: 'Space', windowsVirtualKeyCode: 32 },
+  Escape: { key: 'Escape', code: 'Escape', windowsVirtualKeyCode: 27 },
 };
 
 // The pixel at (x, y) of a canvas snapshot as [r, g, b].
