@@ -233,6 +233,10 @@ export class page {
   // Opens `url` with the clock stopped, so that nothing runs until the test gives it time.
   async open(url, before_load = '') {
     await this.send('Emulation.setVirtualTimePolicy', { policy: 'pause' });
+    if (!this.counting_keys) {
+      await this.send('Page.addScriptToEvaluateOnNewDocument', { source: count_keys });
+      this.counting_keys = true;
+    }
     if (before_load) {
       await this.send('Page.addScriptToEvaluateOnNewDocument', { source: before_load });
     }
@@ -250,12 +254,26 @@ export class page {
     return false;
   }
 
-  async key_down(key) {
-    await this.send('Input.dispatchKeyEvent', { type: 'keyDown', ...keys[key] });
+  // A key event reaches the page's document some time after Chromium has taken it, and the
+  // game's clock must not run on before it has: each waits until the document has seen it.
+  async key_event(type, key) {
+    const seen = await this.evaluate('window.keys_seen');
+    await this.send('Input.dispatchKeyEvent', { type, ...keys[key] });
+    for (let waited = 0; waited < 10000; waited += 5) {
+      if (await this.evaluate('window.keys_seen') > seen) {
+        return;
+      }
+      await new Promise((resolve) => setTimeout(resolve, 5));
+    }
+    throw new Error(`the page did not see ${type} ${key}`);
   }
 
-  async key_up(key) {
-    await this.send('Input.dispatchKeyEvent', { type: 'keyUp', ...keys[key] });
+  key_down(key) {
+    return this.key_event('keyDown', key);
+  }
+
+  key_up(key) {
+    return this.key_event('keyUp', key);
   }
 
   // Holds `key` for `ms` of game time.
@@ -283,6 +301,12 @@ export class page {
     return this.evaluate('document.title');
   }
 }
+
+const count_keys = `
+  window.keys_seen = 0;
+  const count_key = () => { window.keys_seen += 1; };
+  document.addEventListener('keydown', count_key, true);
+  document.addEventListener('keyup', count_key, true);`;
 
 const keys = {
   Left: { key: 'ArrowLeft', code: 'ArrowLeft', windowsVirtualKeyCode: 37 },

@@ -50,6 +50,8 @@ async function start_game() {
   await p.open(server.url, keep_first_frame);
   assert.ok(await p.run_until('window.vexlorn_page && vexlorn_page.frames > 0', 30000),
             `no frame drawn; console:\n${p.console.join('\n')}\n${p.errors.join('\n')}`);
+  // The base may not fire in the first 200 ms of the game.
+  await p.run_for(250);
   return p;
 }
 
