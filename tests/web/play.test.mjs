@@ -156,6 +156,27 @@ test('the first frame matches the desktop game\'s pixel for pixel, the score tex
   assert.equal(await p.evaluate('document.fonts.check(\'12px "Aaargh.ttf"\')'), true);
 });
 
+test('the page asks for nothing but its own files from the test\'s server', async () => {
+  const p = await chromium.new_page();
+  const requested = [];
+  chromium.listeners.push((message) => {
+    if (message.sessionId === p.sessionId && message.method === 'Network.requestWillBeSent') {
+      requested.push(message.params.request.url);
+    }
+  });
+  await p.send('Network.enable');
+  await p.open(server.url);
+  assert.ok(await p.run_until('window.vexlorn_page && vexlorn_page.frames > 0', 30000));
+  await p.run_for(1000);
+  const files = requested.map((url) => (url.startsWith(server.url) ? url.slice(server.url.length) : url));
+  for (const file of ['', 'index.js', 'index.wasm', 'index.data', 'Aaargh.ttf']) {
+    assert.ok(files.includes(file), `${file || 'the page'} not asked for: ${files}`);
+  }
+  // The images are decoded through in-memory blob addresses of the page's own origin.
+  const own = (url) => url.startsWith(server.url) || url.startsWith(`blob:${server.url}`);
+  assert.deepEqual(requested.filter((url) => !own(url)), []);
+});
+
 test('the title shows the frame statistics at 60 of 60 frames a second', async () => {
   const p = await start_game();
   await p.run_for(3500);
