@@ -177,6 +177,48 @@ test('the page asks for nothing but its own files from the test\'s server', asyn
   assert.deepEqual(requested.filter((url) => !own(url)), []);
 });
 
+test('the canvas is shown at the largest whole scale that fits the window, crisp and centred', async () => {
+  const p = await start_game();
+  const cases = [
+    { window: [400, 300], scale: 1 },
+    { window: [1000, 700], scale: 2 },
+    { window: [1300, 950], scale: 3 },
+    { window: [1700, 850], scale: 2 },
+    { window: [300, 200], scale: 1 },
+  ];
+  for (const c of cases) {
+    const [width, height] = c.window;
+    await p.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 1, mobile: false });
+    await p.run_for(50);
+    const shown = await p.evaluate(`(() => {
+      const r = canvas.getBoundingClientRect();
+      return { w: r.width, h: r.height, left: r.left, top: r.top,
+               rendering: getComputedStyle(canvas).imageRendering,
+               background: getComputedStyle(document.body).backgroundColor };
+    })()`);
+    const name = `${width} x ${height}`;
+    assert.deepEqual([shown.w, shown.h], [400 * c.scale, 300 * c.scale], name);
+    if (c.scale * 400 <= width && c.scale * 300 <= height) {
+      assert.equal(shown.left, (width - shown.w) / 2, name);
+      assert.equal(shown.top, (height - shown.h) / 2, name);
+    }
+    assert.equal(shown.rendering, 'pixelated', name);
+    assert.equal(shown.background, 'rgb(0, 0, 0)', name);
+  }
+});
+
+test('the game has the keys at once, and they do not scroll the page', async () => {
+  const p = await start_game();
+  assert.equal(await p.evaluate('document.activeElement.id'), 'canvas');
+  await p.evaluate(`window.kept = [];
+    window.addEventListener('keydown', (e) => window.kept.push(e.defaultPrevented));`);
+  for (const key of ['Left', 'Right', 'Up', 'Space']) {
+    await p.key_down(key);
+    await p.key_up(key);
+  }
+  assert.deepEqual(await p.evaluate('window.kept'), [true, true, true, true]);
+});
+
 test('the title shows the frame statistics at 60 of 60 frames a second', async () => {
   const p = await start_game();
   await p.run_for(3500);
