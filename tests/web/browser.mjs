@@ -254,6 +254,20 @@ export class page {
     return false;
   }
 
+  // Gives the page virtual time in small steps until the game has drawn its first frame.
+  // Compiling the wasm is no network fetch, so virtual time runs on while it lasts: the bound
+  // is the machine's own time, generous for a loaded machine.
+  async first_frame(limit_ms = 120000) {
+    const started = Date.now();
+    while (Date.now() - started < limit_ms) {
+      if (await this.evaluate('window.vexlorn_page !== undefined && vexlorn_page.frames > 0')) {
+        return true;
+      }
+      await this.run_for(50);
+    }
+    return false;
+  }
+
   // A key event reaches the page's document some time after Chromium has taken it, and the
   // game's clock must not run on before it has: each waits until the document has seen it.
   async key_event(type, key) {

@@ -48,7 +48,7 @@ after(async () => {
 async function start_game() {
   const p = await chromium.new_page();
   await p.open(server.url, keep_first_frame);
-  assert.ok(await p.run_until('window.vexlorn_page && vexlorn_page.frames > 0', 30000),
+  assert.ok(await p.first_frame(),
             `no frame drawn; console:\n${p.console.join('\n')}\n${p.errors.join('\n')}`);
   // The base may not fire in the first 200 ms of the game.
   await p.run_for(250);
@@ -166,7 +166,7 @@ test('the page asks for nothing but its own files from the test\'s server', asyn
   });
   await p.send('Network.enable');
   await p.open(server.url);
-  assert.ok(await p.run_until('window.vexlorn_page && vexlorn_page.frames > 0', 30000));
+  assert.ok(await p.first_frame());
   await p.run_for(1000);
   const files = requested.map((url) => (url.startsWith(server.url) ? url.slice(server.url.length) : url));
   for (const file of ['', 'index.js', 'index.wasm', 'index.data', 'Aaargh.ttf']) {

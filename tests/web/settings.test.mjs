@@ -82,7 +82,7 @@ const count_saves = `
 async function visit() {
   tab.console.length = 0;
   await tab.open(server.url, count_saves);
-  assert.ok(await tab.run_until('window.vexlorn_page && vexlorn_page.frames > 0', 30000),
+  assert.ok(await tab.first_frame(),
             `no frame drawn; console:\n${tab.console.join('\n')}`);
   assert.ok(await tab.run_until('window.settings_saves > 0', 30000), 'the settings were not stored');
 }
