@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core
   xvfb xdotool x11-utils imagemagick
   clang libclang-rt-14-dev clang-format cppcheck valgrind
+  emscripten chromium nodejs python3
 )
 
 missing=()

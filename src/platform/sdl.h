@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <istream>
 
+#ifdef __EMSCRIPTEN__
+// Emscripten's SDL 1.2 implements SDL_GetKeyState, but its headers do not declare it.
+extern "C" Uint8* SDL_GetKeyState(int* numkeys);
+#endif
+
 // One fullscreen mode the display offers, kept for the console listing.
 struct resolution {
     resolution* next;

@@ -23,6 +23,33 @@ Uint8* pixel_address(SDL_Surface* s, int x, int y) {
     return static_cast<Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
 }
 
+void store_pixel(SDL_Surface* s, int x, int y, uint32_t pixel) {
+    Uint8* p = pixel_address(s, x, y);
+    switch (s->format->BytesPerPixel) {
+        case 1:
+            *p = Uint8(pixel);
+            break;
+        case 2: {
+            std::printf("WARNING: Using a 16-bit image - surface->set_pixel\n");
+            Uint16 value = Uint16(pixel);
+            std::memcpy(p, &value, sizeof value);
+            break;
+        }
+        case 3:
+            std::printf("WARNING: Using a 24-bit image - surface->set_pixel\n");
+            p[0] = Uint8(pixel);
+            p[1] = Uint8(pixel >> 8);
+            p[2] = Uint8(pixel >> 16);
+            break;
+        case 4:
+            std::memcpy(p, &pixel, sizeof pixel);
+            break;
+        default:
+            std::printf("ERROR: Surface.SetPixel -> Nonstandard pixel format\n");
+            break;
+    }
+}
+
 }  // namespace
 
 void surface::draw(SDL_Surface* src, SDL_Surface* dst, int x, int y) {
@@ -74,31 +101,12 @@ uint32_t surface::get_pixel(SDL_Surface* s, int x, int y) {
     }
 }
 
+// Locked for the write, as SDL asks of code that writes pixels: where a surface's picture is
+// kept apart from its memory (a browser's canvas), the unlock is what makes the write show.
 void surface::set_pixel(SDL_Surface* s, int x, int y, uint32_t pixel) {
-    Uint8* p = pixel_address(s, x, y);
-    switch (s->format->BytesPerPixel) {
-        case 1:
-            *p = Uint8(pixel);
-            break;
-        case 2: {
-            std::printf("WARNING: Using a 16-bit image - surface->set_pixel\n");
-            Uint16 value = Uint16(pixel);
-            std::memcpy(p, &value, sizeof value);
-            break;
-        }
-        case 3:
-            std::printf("WARNING: Using a 24-bit image - surface->set_pixel\n");
-            p[0] = Uint8(pixel);
-            p[1] = Uint8(pixel >> 8);
-            p[2] = Uint8(pixel >> 16);
-            break;
-        case 4:
-            std::memcpy(p, &pixel, sizeof pixel);
-            break;
-        default:
-            std::printf("ERROR: Surface.SetPixel -> Nonstandard pixel format\n");
-            break;
-    }
+    SDL_LockSurface(s);
+    store_pixel(s, x, y, pixel);
+    SDL_UnlockSurface(s);
 }
 
 uint8_t surface::get_alpha_any_format(SDL_Surface* s, int x, int y) {
