@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "platform/window_scale.h"
+
 const char* const settings_file_name = "Video_Settings.cfg";
 
 namespace {
@@ -16,6 +18,7 @@ constexpr int smallest_listed_width = 800;
 }  // namespace
 
 void sdl::init(uint32_t flags) {
+    window_scale::prepare_library();
     if (SDL_Init(flags) < 0) {
         std::printf("CRITICAL EXISTANCE FAILURE: Unable to Init SDL \n");
     }
@@ -125,7 +128,7 @@ void sdl::write_config() {
 
 void sdl::set_video(int w, int h, int depth, uint32_t flags) {
     std::printf("DEBUG:  Attempting to make SDL Window at %i x %i, %i bit depth \n", w, h, depth);
-    screen = SDL_SetVideoMode(w, h, depth, flags);
+    screen = window_scale::set_video_mode(w, h, depth, flags);
     if (screen == nullptr) {
         std::printf("CRITICAL EXISTANCE FAILURE: Unable to Create SDL Window \n");
         revert_defaults();
@@ -142,7 +145,7 @@ void sdl::revert_defaults() {
     fullscreen = false;
     std::printf("DEBUG:  Attempting to Init SDL Window at %i x %i, %i bit depth \n", default_width,
                 default_height, default_bpp);
-    screen = SDL_SetVideoMode(default_width, default_height, default_bpp, 0);
+    screen = window_scale::set_video_mode(default_width, default_height, default_bpp, 0);
     if (screen == nullptr) {
         std::printf(
             "SUPER CRITICAL EXISTANCE FAILURE: Unable to Create SDL Window with Default Values \n");
