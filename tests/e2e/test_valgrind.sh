@@ -9,7 +9,8 @@ log="$work/valgrind.log"
 root=$(cd "$(dirname "$E2E_LIB")/../.." && pwd)
 
 start_game valgrind --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite \
-  --show-leak-kinds=definite --num-callers=30 --fullpath-after= --log-file="$log"
+  --show-leak-kinds=definite --num-callers=30 --fullpath-after= --log-file="$log" \
+  --suppressions="$root/tests/valgrind.supp"
 find_window 1200
 # The statistics in the caption show that frames are running, however slowly.
 for _ in $(seq 600); do
