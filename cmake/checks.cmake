@@ -13,7 +13,9 @@ if(VEXLORN_SANITIZED_TREE)
   # The reader is compiled into the fuzzer itself so that libFuzzer sees its branches.
   if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     add_executable(settings_fuzzer ${VEXLORN_FUZZ_DIR}/settings_fuzzer.cpp
-                   ${CMAKE_SOURCE_DIR}/src/platform/sdl.cpp ${CMAKE_SOURCE_DIR}/src/app/globals.cpp)
+                   ${CMAKE_SOURCE_DIR}/src/platform/sdl.cpp
+                   ${CMAKE_SOURCE_DIR}/src/platform/window_scale.cpp
+                   ${CMAKE_SOURCE_DIR}/src/app/globals.cpp)
     target_include_directories(settings_fuzzer PRIVATE ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(settings_fuzzer PRIVATE PkgConfig::SDL)
     target_compile_options(settings_fuzzer PRIVATE -fsanitize=fuzzer)

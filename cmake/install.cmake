@@ -147,5 +147,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
       "libsdl1.2debian, libsdl-image1.2, libsdl-mixer1.2, libsdl-ttf2.0-0, fonts-dejavu-core")
 endif()
+# sdl12-compat shows the window enlarged to suit the screen; the launcher picks it when it is
+# installed, and the game still runs, at 1x, on the classic library alone.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libsdl1.2-compat)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

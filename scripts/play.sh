@@ -11,4 +11,13 @@ if [[ -z "${DISPLAY:-}" ]]; then
   exit 1
 fi
 cd "$root/build/game"
+# As the installed launcher does: Debian 12 keeps sdl12-compat, which shows the window sized
+# to the screen, in a private folder beside its multiarch library folder.
+if [[ "${VEXLORN_SDL:-}" != classic ]]; then
+  multiarch=$(ldd ./vexlorn | awk '$1 == "libc.so.6" && !seen++ { n = split($3, p, "/"); print p[n - 1] }')
+  compat=/usr/lib/$multiarch/sdl12-compat
+  if [[ -n "$multiarch" && -e "$compat/libSDL-1.2.so.0" ]]; then
+    export LD_LIBRARY_PATH=$compat${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
+  fi
+fi
 exec ./vexlorn

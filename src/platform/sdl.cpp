@@ -11,6 +11,8 @@
 #include <sstream>
 #include <string>
 
+#include "platform/window_scale.h"
+
 const char* const settings_file_name = "Video_Settings.cfg";
 
 namespace {
@@ -155,6 +157,7 @@ bool replace_settings(const char* name, const int32_t (&values)[4]) {
 }  // namespace
 
 void sdl::init(uint32_t flags) {
+    window_scale::prepare_library();
     if (SDL_Init(flags) < 0) {
         std::printf("CRITICAL EXISTANCE FAILURE: Unable to Init SDL \n");
     }
@@ -256,7 +259,7 @@ void sdl::write_config() {
 
 void sdl::set_video(int w, int h, int depth, uint32_t flags) {
     std::printf("DEBUG:  Attempting to make SDL Window at %i x %i, %i bit depth \n", w, h, depth);
-    screen = library_holds_size(w, h) ? SDL_SetVideoMode(w, h, depth, flags) : nullptr;
+    screen = library_holds_size(w, h) ? window_scale::set_video_mode(w, h, depth, flags) : nullptr;
     if (screen == nullptr) {
         std::printf("CRITICAL EXISTANCE FAILURE: Unable to Create SDL Window \n");
         revert_defaults();
@@ -273,7 +276,7 @@ void sdl::revert_defaults() {
     fullscreen = false;
     std::printf("DEBUG:  Attempting to Init SDL Window at %i x %i, %i bit depth \n", default_width,
                 default_height, default_bpp);
-    screen = SDL_SetVideoMode(default_width, default_height, default_bpp, 0);
+    screen = window_scale::set_video_mode(default_width, default_height, default_bpp, 0);
     if (screen == nullptr) {
         std::printf(
             "SUPER CRITICAL EXISTANCE FAILURE: Unable to Create SDL Window with Default Values \n");

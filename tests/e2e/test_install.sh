@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed game: `cmake --install` into a scratch prefix, started from PATH through its
 # launcher, runs in the player's own folder, keeps each player's settings apart and writes
-# nothing under the prefix; a launcher that cannot start the game says why in one line.
+# nothing under the prefix; installed under the player's ~/.local it runs in the data folder
+# itself, start after start; a launcher that cannot start the game says why in one line.
 source "$E2E_LIB"
 build_dir=$(dirname "$GAME_DIR")
 prefix=$work/prefix
@@ -19,10 +20,11 @@ grep -qxF 'Categories=Game;ArcadeGame;' "$prefix/share/applications/vexlorn.desk
   || fail "the desktop entry is not in the arcade games category"
 before=$(cd "$prefix" && find . -printf '%p %s %T@\n' | sort)
 
-# Starts the launcher from PATH, in an unrelated folder, with the given environment.
+# Starts the launcher from PATH (the installation's bin, or $installed_bin), in an unrelated
+# folder, with the given environment.
 start_installed() {
   mkdir -p "$work/elsewhere"
-  (cd "$work/elsewhere" && exec env "$@" PATH="$prefix/bin:$PATH" \
+  (cd "$work/elsewhere" && exec env "$@" PATH="${installed_bin:-$prefix/bin}:$PATH" \
     SDL_AUDIODRIVER=dummy vexlorn) >"$work/stdout.txt" 2>"$work/stderr.txt" &
   # shellcheck disable=SC2034 # read by the helpers of lib.sh
   game_pid=$!
@@ -70,6 +72,43 @@ play_once -u XDG_DATA_HOME HOME="$work/home_a"
 after=$(cd "$prefix" && find . -printf '%p %s %T@\n' | sort)
 [[ "$before" == "$after" ]] || fail "the game changed its installation: $(diff <(echo "$before") <(echo "$after"))"
 
+# Installed under the player's own ~/.local, as the README suggests, the installation's data
+# folder is the player folder itself. Started three times, the game finds every asset each
+# time, keeps its settings there, and the installed files stay as they were.
+home_e=$work/home_e
+cmake --install "$build_dir" --prefix "$home_e/.local" >"$work/install_home.log" 2>&1 \
+  || { cat "$work/install_home.log" >&2; fail "cmake --install into ~/.local failed"; }
+data_e=$home_e/.local/share/vexlorn
+# Every file and link as it is; folders by name only, since the settings file is written in
+# one of them.
+installed_e() {
+  (cd "$home_e/.local" && find . ! -name Video_Settings.cfg \
+    \( -type d -printf '%p/\n' -o -printf '%p %y %s %T@ %l\n' \) | sort)
+}
+before_e=$(installed_e)
+installed_bin=$home_e/.local/bin
+for start in 1 2 3; do
+  [[ $start != 3 ]] || printf '640\n480\n32\n0\n' >"$data_e/Video_Settings.cfg"
+  play_once -u XDG_DATA_HOME HOME="$home_e"
+  ! grep -E 'Unable to load|Failed to Load' "$work/stdout.txt" \
+    || fail "start $start under ~/.local: an asset did not load"
+  [[ -r "$data_e/Aaargh.ttf" && -d "$data_e/IMG" && -d "$data_e/SFX" ]] \
+    || fail "start $start under ~/.local damaged the installed assets"
+done
+[[ "$window_seen" == 640x480 ]] || fail "the settings in the data folder were not used: $window_seen"
+[[ "$(installed_e)" == "$before_e" ]] \
+  || fail "starts under ~/.local changed the installation: $(diff <(echo "$before_e") <(installed_e))"
+
+# A player folder that is a link to the data folder is the same case.
+mkdir -p "$work/xdg_f"
+ln -s "$data_e" "$work/xdg_f/vexlorn"
+play_once HOME="$work/home_b" XDG_DATA_HOME="$work/xdg_f"
+! grep -E 'Unable to load|Failed to Load' "$work/stdout.txt" \
+  || fail "through a link to the data folder: an asset did not load"
+[[ "$(installed_e)" == "$before_e" ]] \
+  || fail "a linked player folder changed the installation: $(diff <(echo "$before_e") <(installed_e))"
+unset installed_bin
+
 # The bad cases: one line on standard error, a non-zero status and no game started.
 expect_refusal() {
   local what=$1 pattern=$2
@@ -86,6 +125,10 @@ expect_refusal() {
 
 launcher=$prefix/bin/vexlorn
 expect_refusal "no home" "HOME" -u HOME -u XDG_DATA_HOME
+# A relative HOME counts as none, even where it names a folder from the caller's folder.
+mkdir -p "$work/elsewhere/relative_home"
+expect_refusal "relative home" "HOME" -u XDG_DATA_HOME HOME=relative_home
+[[ ! -e "$work/elsewhere/relative_home/.local" ]] || fail "a relative HOME was used"
 : >"$work/home_c"
 expect_refusal "home is a file" "$work/home_c" -u XDG_DATA_HOME HOME="$work/home_c"
 mkdir -p "$work/home_d" && : >"$work/home_d/.local"
