@@ -1,6 +1,7 @@
 // fake_sdl.cpp: test-owned replacements for the library's clock, delay and keyboard.
 #include "fake_sdl.h"
 
+#include <SDL_mixer.h>
 #include <dlfcn.h>
 #include <pthread.h>
 
@@ -51,6 +52,19 @@ const pthread_t game_thread = pthread_self();
 [[maybe_unused]] const bool headless = [] {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return true;
+}();
+
+// sdl12-compat unloads SDL2 from a destructor of its own at exit, and an audio thread still
+// mixing then calls through a cleared pointer. The game closes the device before it returns;
+// a test process may end with the device open, so it is closed before the libraries go.
+[[maybe_unused]] const bool audio_closed_at_exit = [] {
+    std::atexit([] {
+        while (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) {
+            Mix_CloseAudio();
+        }
+        SDL_Quit();
+    });
     return true;
 }();
 
