@@ -495,7 +495,7 @@ TEST_F(fleet_bullet_test, the_explosion_takes_its_cell_from_the_band_of_its_y) {
 TEST_F(fleet_bullet_test, init_starts_an_empty_list_and_loads_the_five_images) {
     struct image_file {
         const char* path;
-        SDL_Surface* fleet_bullet_t::*field;
+        decltype(&fleet_bullet_t::bullet_image) field;
         int w;
         int h;
     };
