@@ -10,14 +10,15 @@
 #    layout. "loaded" is the ratio to the same floor blitting the sheet as the file loads.
 #    When valgrind is installed (and BENCH_CALLGRIND is not 0), the same frames are also
 #    counted in instructions under callgrind, which a busy machine does not disturb.
-# 2. The real binary in a private X server for BENCH_SECONDS (default 20) at 400 x 300 and
+# 2. The real binary in a private X server for BENCH_SECONDS (default 10) at 400 x 300 and
 #    1920 x 1080, beside bare_sdl (the same window set-up and limiter around a frame that
 #    only clears and flips; "bare+audio" also opens the sound device the way the game does):
 #    process CPU seconds per 1000 frames, the ratio to the bare program and to bare+audio,
 #    peak resident memory, the window's size and the frames of every one-second window, read
-#    from the caption as the game sets it. On both SDL 1.2 libraries when the system has
-#    sdl12-compat in its private folder (Debian 12's libsdl1.2-compat): the classic one, and
-#    sdl12-compat through LD_LIBRARY_PATH. Never compare across libraries: sdl12-compat under
+#    from the caption as the game sets it; the median of BENCH_ROUNDS (default 3) rounds in
+#    which the programs take turns, so that a busy machine tells less. On both SDL 1.2
+#    libraries when the system has sdl12-compat in its private folder (Debian 12's
+#    libsdl1.2-compat): the classic one, and sdl12-compat through LD_LIBRARY_PATH. Never compare across libraries: sdl12-compat under
 #    Xvfb presents through Mesa's software GL, which costs far more than the game's frame.
 # 3. On sdl12-compat, the 400 x 300 game and bare+audio with the window scaled 1, 2 and 3
 #    times by the library (SDL12COMPAT_WINDOW_SCALING, nearest sampling).
@@ -31,7 +32,8 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
-seconds=${BENCH_SECONDS:-20}
+seconds=${BENCH_SECONDS:-10}
+rounds=${BENCH_ROUNDS:-3}
 repetitions=${BENCH_REPETITIONS:-5}
 callgrind=${BENCH_CALLGRIND:-1}
 frames_part=${BENCH_FRAMES:-1}
@@ -246,26 +248,50 @@ library_env() {
   return 0
 }
 
+# Runs each program of a group rounds times, the programs taking turns so that a change in the
+# machine's load falls on all of them alike, and prints each program's median round (by CPU
+# per frame). A group is "program:command..." words; the command's arguments are split on
+# commas.
+measure_group() {
+  local library=$1 size=$2 label=$3
+  shift 3
+  declare -A runs=()
+  local round spec program
+  for ((round = 1; round <= rounds; ++round)); do
+    for spec in "$@"; do
+      program=${spec%%:*}
+      local command
+      IFS=, read -r -a command <<<"${spec#*:}"
+      library_env "$library"
+      run_env+=("${extra_env[@]}")
+      measure "$size" "${command[@]}"
+      runs[$program]+="$result"$'\n'
+    done
+  done
+  bare_per="" audio_per=""
+  for spec in "$@"; do
+    program=${spec%%:*}
+    result=$(printf '%s' "${runs[$program]}" | awk 'NF { print ($2 > 0 ? $1 / $2 : 0), $0 }' |
+      sort -g | awk '{ line[NR] = $0 } END { print line[int((NR + 1) / 2)] }' | cut -d' ' -f2-)
+    print_row "$program" "$label" "$size"
+  done
+}
+
 binary_table() {
   start_x
   local libraries=(classic)
   [[ -e $compat_dir/libSDL-1.2.so.0 ]] && libraries+=(sdl12-compat)
   [[ -n ${BENCH_LIBRARIES:-} ]] && read -r -a libraries <<<"$BENCH_LIBRARIES"
+  local bare=bare:$build/bench/bare_sdl audio=bare+audio:$build/bench/bare_sdl,--audio
+  local game=game:$game_dir/vexlorn
   echo
-  echo "Real binary under Xvfb (1920 x 1080 screen), ${seconds} one-second windows after two of warm-up"
+  echo "Real binary under Xvfb (1920 x 1080 screen): ${seconds} one-second windows after two of" \
+    "warm-up, the median of $rounds rounds"
   table_head
+  extra_env=()
   for library in "${libraries[@]}"; do
     for size in "${sizes[@]}"; do
-      bare_per="" audio_per=""
-      for program in bare bare+audio game; do
-        library_env "$library"
-        case $program in
-          bare) measure "$size" "$build/bench/bare_sdl" ;;
-          bare+audio) measure "$size" "$build/bench/bare_sdl" --audio ;;
-          game) measure "$size" "$game_dir/vexlorn" ;;
-        esac
-        print_row "$program" "$library" "$size"
-      done
+      measure_group "$library" "$size" "$library" "$bare" "$audio" "$game"
     done
   done
   [[ " ${libraries[*]} " == *" sdl12-compat "* ]] || return 0
@@ -273,16 +299,8 @@ binary_table() {
   echo "sdl12-compat, 400 x 300 scaled by the library (SDL12COMPAT_WINDOW_SCALING, nearest)"
   table_head
   for scale in "${scales[@]}"; do
-    bare_per="" audio_per=""
-    for program in bare+audio game; do
-      library_env sdl12-compat
-      run_env+=("SDL12COMPAT_WINDOW_SCALING=$scale" "SDL12COMPAT_SCALE_METHOD=nearest")
-      case $program in
-        bare+audio) measure 400x300 "$build/bench/bare_sdl" --audio ;;
-        game) measure 400x300 "$game_dir/vexlorn" ;;
-      esac
-      print_row "$program" "compat-${scale}x" 400x300
-    done
+    extra_env=("SDL12COMPAT_WINDOW_SCALING=$scale" "SDL12COMPAT_SCALE_METHOD=nearest")
+    measure_group sdl12-compat 400x300 "compat-${scale}x" "$audio" "$game"
   done
 }
 
