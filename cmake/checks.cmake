@@ -43,9 +43,6 @@ else()
 
   # Both the game and the asset generator.
   add_test(NAME style.cppcheck
-    COMMAND cppcheck --enable=warning,performance,portability --error-exitcode=1
-            --inline-suppr --std=c++17 --language=c++ -I src --quiet
-            src tools
-    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+    COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/cppcheck.sh ${CMAKE_SOURCE_DIR})
   set_tests_properties(style.cppcheck PROPERTIES LABELS style TIMEOUT 900)
 endif()

@@ -10,23 +10,37 @@
 #    layout. "loaded" is the ratio to the same floor blitting the sheet as the file loads.
 #    When valgrind is installed (and BENCH_CALLGRIND is not 0), the same frames are also
 #    counted in instructions under callgrind, which a busy machine does not disturb.
-# 2. The real binary in a private X server for BENCH_SECONDS (default 20) at 400 x 300 and
+# 2. The real binary in a private X server for BENCH_SECONDS (default 10) at 400 x 300 and
 #    1920 x 1080, beside bare_sdl (the same window set-up and limiter around a frame that
 #    only clears and flips; "bare+audio" also opens the sound device the way the game does):
-#    process CPU seconds per 1000 frames, the ratio to the bare program, peak resident memory,
-#    and the frames of every one-second window, read from the caption as the game sets it.
+#    process CPU seconds per 1000 frames, the ratio to the bare program and to bare+audio,
+#    peak resident memory, the window's size and the frames of every one-second window, read
+#    from the caption as the game sets it; the median of BENCH_ROUNDS (default 3) rounds in
+#    which the programs take turns, so that a busy machine tells less. On both SDL 1.2
+#    libraries when the system has sdl12-compat in its private folder (Debian 12's
+#    libsdl1.2-compat): the classic one, and sdl12-compat through LD_LIBRARY_PATH. Never compare across libraries: sdl12-compat under
+#    Xvfb presents through Mesa's software GL, which costs far more than the game's frame.
+# 3. On sdl12-compat, the 400 x 300 game and bare+audio with the window scaled 1, 2 and 3
+#    times by the library (SDL12COMPAT_WINDOW_SCALING, nearest sampling).
 #
 # Budget: scenes at most 1.5 x the floor at 400 x 300 and 1.2 x at 1920 x 1080; the game at
-# most 1.3 x the bare program's CPU per frame, under 32 MB, 60 frames in every window.
+# most 1.3 x the bare program's CPU per frame on the classic library and 1.1 x bare+audio on
+# sdl12-compat, under 32 MB on the classic library, 60 frames in every window.
+# BENCH_FRAMES=0 leaves out the frame benchmark (part 1); BENCH_SIZES, BENCH_SCALES and
+# BENCH_LIBRARIES (classic, sdl12-compat) narrow parts 2 and 3.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
-seconds=${BENCH_SECONDS:-20}
+seconds=${BENCH_SECONDS:-10}
+rounds=${BENCH_ROUNDS:-3}
 repetitions=${BENCH_REPETITIONS:-5}
 callgrind=${BENCH_CALLGRIND:-1}
+frames_part=${BENCH_FRAMES:-1}
 callgrind_frames=${BENCH_CALLGRIND_FRAMES:-128}
-sizes=(400x300 1920x1080)
+read -r -a sizes <<<"${BENCH_SIZES:-400x300 1920x1080}"
+read -r -a scales <<<"${BENCH_SCALES:-1 2 3}"
+compat_dir=/usr/lib/$(gcc -print-multiarch 2>/dev/null || echo x86_64-linux-gnu)/sdl12-compat
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
@@ -147,8 +161,10 @@ start_x() {
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
 peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
 
-# Runs one program in a scratch game folder at one size and sets result to
-# "cpu_seconds frames peak_kb window_frames..." for the windows after the first two.
+# Runs one program in a scratch game folder at one size, with the variables in run_env, and
+# sets result to "cpu_seconds frames peak_kb window_size window_frames..." for the windows
+# after the first two.
+run_env=()
 measure() {
   local size=$1
   shift
@@ -157,7 +173,7 @@ measure() {
   mkdir -p "$folder"
   for a in IMG SFX Aaargh.ttf; do ln -s "$game_dir/$a" "$folder/$a"; done
   printf '%s\n%s\n32\n0\n' "${size%x*}" "${size#*x}" >"$folder/Video_Settings.cfg"
-  (cd "$folder" && SDL_AUDIODRIVER=dummy exec "$@") >"$folder/stdout.txt" 2>&1 &
+  (cd "$folder" && exec env SDL_AUDIODRIVER=dummy "${run_env[@]}" "$@") >"$folder/stdout.txt" 2>&1 &
   program_pid=$!
   local window=""
   for _ in $(seq 100); do
@@ -169,6 +185,8 @@ measure() {
     echo "bench: no window for $*" >&2
     exit 1
   fi
+  local window_size
+  window_size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
   # Every setting of the caption is one closed window, also when its text repeats.
   xprop -spy -id "$window" WM_NAME >"$folder/captions.txt" 2>/dev/null &
   spy_pid=$!
@@ -198,35 +216,96 @@ measure() {
   wait "$spy_pid" "$program_pid" 2>/dev/null || true
   spy_pid=""
   program_pid=""
-  result=$(awk -v t=$((end_cpu - start_cpu)) -v f="$frames" -v p="$peak" -v w="$windows" \
-    'BEGIN { printf "%.4f %d %d%s\n", t / 1e9, f, p, w }')
+  result=$(awk -v t=$((end_cpu - start_cpu)) -v f="$frames" -v p="$peak" -v s="$window_size" \
+    -v w="$windows" 'BEGIN { printf "%.4f %d %d %s%s\n", t / 1e9, f, p, s, w }')
+}
+
+# One row: program, library and size, its figures, and its CPU per frame against the bare
+# program's and bare+audio's of the same library and size.
+print_row() {
+  local program=$1 library=$2 size=$3
+  read -r cpu frames peak window windows <<<"$result"
+  local per
+  per=$(awk -v c="$cpu" -v f="$frames" 'BEGIN { printf "%.3f", (f > 0 ? 1000 * c / f : 0) }')
+  case $program in
+    bare) bare_per=$per ;;
+    bare+audio) audio_per=$per ;;
+  esac
+  ratio() { awk -v a="$per" -v b="$1" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
+  printf '%-11s %-12s %-10s %-10s %7d %9.3f %9.3f %6s %6s %8.1f  %s\n' "$program" "$library" \
+    "$size" "$window" "$frames" "$cpu" "$per" "$(ratio "$bare_per")" "$(ratio "$audio_per")" \
+    "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$windows"
+}
+
+table_head() {
+  printf '%-11s %-12s %-10s %-10s %7s %9s %9s %6s %6s %8s  %s\n' program library size window \
+    frames cpu_s s/1000fr /bare /audio peak_MB "frames per window"
+}
+
+library_env() {
+  run_env=()
+  [[ $1 == sdl12-compat ]] && run_env=("LD_LIBRARY_PATH=$compat_dir")
+  return 0
+}
+
+# Runs each program of a group rounds times, the programs taking turns so that a change in the
+# machine's load falls on all of them alike, and prints each program's median round (by CPU
+# per frame). A group is "program:command..." words; the command's arguments are split on
+# commas.
+measure_group() {
+  local library=$1 size=$2 label=$3
+  shift 3
+  declare -A runs=()
+  local round spec program
+  for ((round = 1; round <= rounds; ++round)); do
+    for spec in "$@"; do
+      program=${spec%%:*}
+      local command
+      IFS=, read -r -a command <<<"${spec#*:}"
+      library_env "$library"
+      run_env+=("${extra_env[@]}")
+      measure "$size" "${command[@]}"
+      runs[$program]+="$result"$'\n'
+    done
+  done
+  bare_per="" audio_per=""
+  for spec in "$@"; do
+    program=${spec%%:*}
+    result=$(printf '%s' "${runs[$program]}" | awk 'NF { print ($2 > 0 ? $1 / $2 : 0), $0 }' |
+      sort -g | awk '{ line[NR] = $0 } END { print line[int((NR + 1) / 2)] }' | cut -d' ' -f2-)
+    print_row "$program" "$label" "$size"
+  done
 }
 
 binary_table() {
   start_x
+  local libraries=(classic)
+  [[ -e $compat_dir/libSDL-1.2.so.0 ]] && libraries+=(sdl12-compat)
+  [[ -n ${BENCH_LIBRARIES:-} ]] && read -r -a libraries <<<"$BENCH_LIBRARIES"
+  local bare=bare:$build/bench/bare_sdl audio=bare+audio:$build/bench/bare_sdl,--audio
+  local game=game:$game_dir/vexlorn
   echo
-  echo "Real binary under Xvfb, ${seconds} one-second windows after two of warm-up"
-  printf '%-11s %-10s %8s %10s %10s %7s %8s  %s\n' program size frames cpu_s \
-    "s/1000fr" ratio "peak_MB" "frames per window"
-  for size in "${sizes[@]}"; do
-    local bare_per=""
-    for program in bare bare+audio game; do
-      case $program in
-        bare) measure "$size" "$build/bench/bare_sdl" ;;
-        bare+audio) measure "$size" "$build/bench/bare_sdl" --audio ;;
-        game) measure "$size" "$game_dir/vexlorn" ;;
-      esac
-      read -r cpu frames peak windows <<<"$result"
-      local per ratio
-      per=$(awk -v c="$cpu" -v f="$frames" 'BEGIN { printf "%.3f", (f > 0 ? 1000 * c / f : 0) }')
-      [[ $program == bare ]] && bare_per=$per
-      ratio=$(awk -v a="$per" -v b="$bare_per" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-      printf '%-11s %-10s %8d %10.3f %10.3f %7s %8.1f  %s\n' "$program" "$size" "$frames" \
-        "$cpu" "$per" "$ratio" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$windows"
+  echo "Real binary under Xvfb (1920 x 1080 screen): ${seconds} one-second windows after two of" \
+    "warm-up, the median of $rounds rounds"
+  table_head
+  extra_env=()
+  for library in "${libraries[@]}"; do
+    for size in "${sizes[@]}"; do
+      measure_group "$library" "$size" "$library" "$bare" "$audio" "$game"
     done
+  done
+  [[ " ${libraries[*]} " == *" sdl12-compat "* ]] || return 0
+  echo
+  echo "sdl12-compat, 400 x 300 scaled by the library (SDL12COMPAT_WINDOW_SCALING, nearest)"
+  table_head
+  for scale in "${scales[@]}"; do
+    extra_env=("SDL12COMPAT_WINDOW_SCALING=$scale" "SDL12COMPAT_SCALE_METHOD=nearest")
+    measure_group sdl12-compat 400x300 "compat-${scale}x" "$audio" "$game"
   done
 }
 
-frame_table
-callgrind_table
+if [[ $frames_part != 0 ]]; then
+  frame_table
+  callgrind_table
+fi
 binary_table

@@ -3,8 +3,12 @@
 # there, where it finds its assets and keeps Video_Settings.cfg.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
-cmake -S "$root" -B "$root/build" >/dev/null
+"$root/scripts/setup.sh" play
+# A first configure leaves the tests and benchmarks out: their packages come with the test
+# command, which switches them on in the same tree.
+options=()
+[[ -f "$root/build/CMakeCache.txt" ]] || options=(-DVEXLORN_TESTS=OFF -DVEXLORN_BENCH=OFF)
+cmake -S "$root" -B "$root/build" "${options[@]}" >/dev/null
 cmake --build "$root/build" -j"$(nproc)" --target vexlorn
 if [[ -z "${DISPLAY:-}" ]]; then
   echo "vexlorn: no X display (DISPLAY is not set); to play without a screen, run: xvfb-run -s '-screen 0 1024x768x24' $0" >&2

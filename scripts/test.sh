@@ -3,8 +3,8 @@
 # style, sanitizers, fuzzing) through CTest. Extra arguments go to ctest, e.g. -R fleet.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
-cmake -S "$root" -B "$root/build" >/dev/null
+"$root/scripts/setup.sh" test
+cmake -S "$root" -B "$root/build" -DVEXLORN_TESTS=ON -DVEXLORN_BENCH=ON >/dev/null
 cmake --build "$root/build" -j"$(nproc)"
 cd "$root/build"
 exec ctest --output-on-failure -j"$(nproc)" -LE soak_full "$@"
