@@ -256,12 +256,12 @@ measure_group() {
   local library=$1 size=$2 label=$3
   shift 3
   declare -A runs=()
-  local round spec program
+  local round entry program
   for ((round = 1; round <= rounds; ++round)); do
-    for spec in "$@"; do
-      program=${spec%%:*}
+    for entry in "$@"; do
+      program=${entry%%:*}
       local command
-      IFS=, read -r -a command <<<"${spec#*:}"
+      IFS=, read -r -a command <<<"${entry#*:}"
       library_env "$library"
       run_env+=("${extra_env[@]}")
       measure "$size" "${command[@]}"
@@ -269,8 +269,8 @@ measure_group() {
     done
   done
   bare_per="" audio_per=""
-  for spec in "$@"; do
-    program=${spec%%:*}
+  for entry in "$@"; do
+    program=${entry%%:*}
     result=$(printf '%s' "${runs[$program]}" | awk 'NF { print ($2 > 0 ? $1 / $2 : 0), $0 }' |
       sort -g | awk '{ line[NR] = $0 } END { print line[int((NR + 1) / 2)] }' | cut -d' ' -f2-)
     print_row "$program" "$label" "$size"
