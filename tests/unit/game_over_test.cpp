@@ -154,6 +154,7 @@ TEST(game_over_screen, halts_only_the_shot_and_flight_channels) {
     EXPECT_EQ(Mix_Playing(0), 0);
     EXPECT_EQ(Mix_Playing(1), 0);
     EXPECT_NE(Mix_Playing(5), 0);
+    Mix_FreeChunk(loop);
 }
 
 TEST(game_over_reset, refreshes_the_field_and_carries_the_rest_over) {
