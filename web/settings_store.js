@@ -2,8 +2,10 @@
 // browser's IndexedDB (linked with --pre-js, so it runs inside the module beside FS).
 //
 // The game opens Video_Settings.cfg in its working folder, the root of the in-memory file
-// system. Before main runs, the stored copy is put there; whenever the game closes the file
-// after writing it, the new contents are copied to the stored folder and saved.
+// system. Before main runs, the stored copy is put there; whenever the game has written the
+// file, the new contents are copied to the stored folder and saved. The game writes a new
+// file beside it and renames it over the old one, so a rename onto the name counts as a
+// write, as does closing the file itself after writing it.
 
 var vexlorn_settings_name = 'Video_Settings.cfg';
 var vexlorn_store = '/persist';
@@ -27,6 +29,14 @@ function vexlorn_restore_settings() {
 }
 
 function vexlorn_watch_settings() {
+  var rename = FS.rename;
+  FS.rename = function(old_path, new_path) {
+    var result = rename(old_path, new_path);
+    if (new_path === '/' + vexlorn_settings_name || new_path === vexlorn_settings_name) {
+      vexlorn_save_settings();
+    }
+    return result;
+  };
   var close = FS.close;
   FS.close = function(stream) {
     var written = (stream.flags & 3) !== 0;  // O_WRONLY or O_RDWR

@@ -1,7 +1,6 @@
 // mixer_base.cpp: the audio device and the game's sound effects.
 #include "platform/mixer_base.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -37,30 +36,30 @@ struct wav_format {
 
 // Walks the RIFF/WAVE chunks to the format chunk. False when the file is no RIFF/WAVE file or
 // ends before the format's channel count and rate.
-bool read_wav_format(SDL_RWops* file, wav_format& format) {
+bool read_wav_format(std::FILE* file, wav_format& format) {
     Uint8 riff[12];
-    if (SDL_RWread(file, riff, sizeof riff, 1) != 1 || std::memcmp(riff, "RIFF", 4) != 0 ||
+    if (std::fread(riff, sizeof riff, 1, file) != 1 || std::memcmp(riff, "RIFF", 4) != 0 ||
         std::memcmp(riff + 8, "WAVE", 4) != 0) {
         return false;
     }
     for (int chunks = 0; chunks <= most_chunks_before_format; ++chunks) {
         Uint8 header[8];
-        if (SDL_RWread(file, header, sizeof header, 1) != 1) {
+        if (std::fread(header, sizeof header, 1, file) != 1) {
             return false;
         }
         const Uint32 size = little_endian(header + 4, 4);
         if (std::memcmp(header, "fmt ", 4) == 0) {
             // Format tag, channel count, sample rate.
             Uint8 fields[8];
-            if (size < sizeof fields || SDL_RWread(file, fields, sizeof fields, 1) != 1) {
+            if (size < sizeof fields || std::fread(fields, sizeof fields, 1, file) != 1) {
                 return false;
             }
             format.channels = little_endian(fields + 2, 2);
             format.rate = little_endian(fields + 4, 4);
             return true;
         }
-        // Chunks are padded to an even size; the library's seek takes an int.
-        if (size >= INT_MAX || SDL_RWseek(file, int(size + (size & 1)), RW_SEEK_CUR) < 0) {
+        // Chunks are padded to an even size.
+        if (std::fseek(file, long(size) + long(size & 1), SEEK_CUR) != 0) {
             return false;
         }
     }
@@ -68,15 +67,17 @@ bool read_wav_format(SDL_RWops* file, wav_format& format) {
 }
 
 // False, with the reason as the library's error, for a WAV format the mixer cannot convert
-// safely. A file that is no WAV file, or not a whole header, is the mixer's to judge, as
-// before. The file is left at its start.
-bool playable(SDL_RWops* file) {
+// safely. A file that cannot be opened, is no WAV file, or holds no whole header is the
+// mixer's to judge, as before. The header is read with the C library rather than through
+// SDL's file reader, whose browser build has no read or seek of its own to call.
+bool playable(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return true;
+    }
     wav_format format{};
     const bool found = read_wav_format(file, format);
-    if (SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
-        SDL_SetError("Unable to return to the start of the file");
-        return false;
-    }
+    std::fclose(file);
     if (found && (format.channels == 0 || format.channels > most_channels ||
                   format.rate < lowest_rate || format.rate > highest_rate)) {
         SDL_SetError("Unplayable WAV format (channels %u, rate %u Hz)", unsigned(format.channels),
@@ -128,14 +129,7 @@ void mixer_base::sfx_loop(Mix_Chunk* chunk, int channel, int loops) {
 }
 
 Mix_Chunk* mixer_base::load_sfx(const char* path) {
-    SDL_RWops* file = SDL_RWFromFile(path, "rb");
-    Mix_Chunk* chunk = nullptr;
-    // A missing file goes to the mixer too, which names the reason.
-    if (file == nullptr || playable(file)) {
-        chunk = Mix_LoadWAV_RW(file, 1);
-    } else {
-        SDL_RWclose(file);
-    }
+    Mix_Chunk* chunk = playable(path) ? Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1) : nullptr;
     // With no audio device every load fails; init has already said why.
     if (chunk == nullptr && sfx_volume > 0) {
         static std::set<std::string> reported;

@@ -38,6 +38,9 @@ constexpr size_t most_bytes_read = 1 << 20;
 // As many links as the kernel itself follows before it gives up.
 constexpr int most_links = 40;
 
+// Temporary names tried beside the settings file before the write is given up.
+constexpr int most_temporary_names = 100;
+
 // Opens the settings file only when it is a regular file or a link to one: a FIFO would hold
 // the start in open() for ever, and a device or a folder holds no settings. The type is
 // checked before opening, so that no device is ever opened, and again on the opened file,
@@ -116,10 +119,21 @@ bool write_values(int fd, const int32_t (&values)[4]) {
     return std::fclose(out) == 0 && written;
 }
 
-mode_t creation_mode() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+// Tries to make a temporary file beside the target, as the file would be made in its place:
+// mode 0666 less the process's umask. Names are the target's, hidden, with this process's id
+// and a counter; an existing file is never opened. -1 when no file could be made.
+int create_beside(const std::string& target, std::string& temporary) {
+    const std::string folder = folder_of(target);
+    const std::string stem =
+        folder + "." + target.substr(folder.size()) + "." + std::to_string(getpid()) + ".";
+    for (int attempt = 0; attempt < most_temporary_names; ++attempt) {
+        temporary = stem + std::to_string(attempt);
+        int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
 }
 
 // Writes the values in full to a new file beside the target and renames it over the target,
@@ -135,14 +149,13 @@ bool replace_settings(const char* name, const int32_t (&values)[4]) {
     if (exists ? !S_ISREG(info.st_mode) : errno != ENOENT) {
         return false;
     }
-    const std::string folder = folder_of(target);
-    std::string temporary = folder + "." + target.substr(folder.size()) + ".XXXXXX";
-    int fd = mkstemp(&temporary[0]);
+    std::string temporary;
+    int fd = create_beside(target, temporary);
     if (fd < 0) {
         return false;
     }
-    const mode_t mode = exists ? info.st_mode & 07777 : creation_mode();
-    if (fchmod(fd, mode) != 0) {
+    // A replaced file keeps its own permissions, which the umask may not allow a new one.
+    if (exists && fchmod(fd, info.st_mode & 07777) != 0) {
         close(fd);
         unlink(temporary.c_str());
         return false;
